@@ -1,0 +1,168 @@
+// The effect pipeline's steps of Image. Effects are stated with the origin at the photo's
+// lower-left corner and y pointing up; the working image works top-left, y down. The
+// conversion happens here and nowhere else.
+
+#include "app/SystemLog.h"
+#include "export/ProcessingErrors.h"
+#include "imaging/Effects.h"
+#include "imaging/Image.h"
+#include "imaging/WorkingImage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vantrel {
+
+namespace {
+
+QString titleOf(const Image& image) {
+    return displayPath(image.imageTitle());
+}
+
+bool anyPositive(float a, float b, float c, float d) {
+    return a > 0 || b > 0 || c > 0 || d > 0;
+}
+
+bool allFinite(std::initializer_list<float> values) {
+    return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+}
+
+// The rectangle from x0 to x1 and from y0 to y1 (y up, height h) as a top-left rectangle.
+ExactRect fromLowerLeft(double x0, double y0, double x1, double y1, double height) {
+    return {x0, height - y1, x1 - x0, y1 - y0};
+}
+
+} // namespace
+
+void Image::applyEffectsForPreview(bool preview) {
+    loadWorkingImage();
+    AdjustBrightnessContrastAndSaturation();
+    cropByPercentage();
+    cropByPixelsForPreview(preview);
+    rotate();
+    const Effects& effects = Effects::sharedEffects();
+    rescaleByPercentageX(effects.scaleXPercentage(), effects.scaleYPercentage());
+    rescaleByPixels();
+    rescaleToMaximumWidthAndHeight();
+}
+
+void Image::AdjustBrightnessContrastAndSaturation() {
+    const auto image = workingImage();
+    const Effects& effects = Effects::sharedEffects();
+    const ColourAdjustment adjustment{effects.brightnessValue(), effects.contrastValue(),
+                                      effects.saturationValue()};
+    // Neutral settings leave every pixel exactly as it was; values that are not numbers
+    // would turn the photo into noise.
+    if (!image || adjustment.isNeutral() || !adjustment.isFinite()) {
+        return;
+    }
+    setWorkingImage(image->adjustingColour(adjustment));
+}
+
+void Image::cropByPercentage() {
+    const auto image = workingImage();
+    const Effects& e = Effects::sharedEffects();
+    const float l = e.cropLeftPercentage();
+    const float r = e.cropRightPercentage();
+    const float t = e.cropTopPercentage();
+    const float b = e.cropBottomPercentage();
+    if (!image || !anyPositive(l, r, t, b)) {
+        return;
+    }
+    const double w = image->width();
+    const double h = image->height();
+    const float x0 = float(double(l) * w);
+    const float y0 = float(double(b) * h);
+    const float xr = float(double(r) * w);
+    const float yt = float(double(t) * h);
+    const ExactRect kept = fromLowerLeft(x0, y0, w - xr, h - yt, h).intersected({0, 0, w, h});
+    if (!(l + r < 1.0f) || !(t + b < 1.0f) || !allFinite({l, r, t, b}) || kept.isEmpty()) {
+        systemLog(QStringLiteral("%1 will not be cropped !").arg(titleOf(*this)));
+        return;
+    }
+    setWorkingImage(image->cropping(kept));
+}
+
+void Image::cropByPixelsForPreview(bool preview) {
+    const auto image = workingImage();
+    const Effects& e = Effects::sharedEffects();
+    const float l = e.cropLeftPixels();
+    const float r = e.cropRightPixels();
+    const float t = e.cropTopPixels();
+    const float b = e.cropBottomPixels();
+    if (!image || !anyPositive(l, r, t, b)) {
+        return;
+    }
+    const double w = image->width();
+    const double h = image->height();
+    const float right = float(w - r);
+    const float top = float(h - t);
+    const ExactRect kept = fromLowerLeft(l, b, right, top, h).intersected({0, 0, w, h});
+    if (!(double(l + r) < w) || !(double(t + b) < h) || !allFinite({l, r, t, b}) || kept.isEmpty()) {
+        if (preview) {
+            systemLog(QStringLiteral("%1 will not be cropped!").arg(titleOf(*this)));
+        } else {
+            const QString message = QStringLiteral("%1 couldn't not be cropped!").arg(titleOf(*this));
+            ProcessingErrors::errors().addError(message);
+            systemLog(QStringLiteral("%1 ").arg(message));
+        }
+        return;
+    }
+    setWorkingImage(image->cropping(kept));
+}
+
+void Image::rotate() {
+    const auto image = workingImage();
+    const float degrees = Effects::sharedEffects().rotationDegrees();
+    if (!image || !(degrees >= 0.0f && degrees <= 360.0f)) {
+        return;
+    }
+    setWorkingImage(image->rotating(degrees));
+}
+
+void Image::rescaleByPercentageX(float x, float y) {
+    const auto image = workingImage();
+    if (!image || !(x > 0) || !(y > 0) || !std::isfinite(x) || !std::isfinite(y)) {
+        return;
+    }
+    setWorkingImage(image->scaling(x, y));
+}
+
+void Image::rescaleByPixels() {
+    const auto image = workingImage();
+    if (!image) {
+        return;
+    }
+    const float w = float(image->width());
+    const float h = float(image->height());
+    const Effects& e = Effects::sharedEffects();
+    const float sx = e.scaleXPixels();
+    const float sy = e.scaleYPixels();
+    if (!(sx > 0) || !(sy > 0)) {
+        return;
+    }
+    rescaleByPercentageX(sx / w, sy / h);
+}
+
+void Image::rescaleToMaximumWidthAndHeight() {
+    const auto image = workingImage();
+    if (!image) {
+        return;
+    }
+    const float w = float(image->width());
+    const float h = float(image->height());
+    const Effects& e = Effects::sharedEffects();
+    const float fx = e.scaleXMaximumPixels() / w;
+    const float fy = e.scaleYMaximumPixels() / h;
+    float f = std::min(fx, fy);
+    if (!(f > 0)) {
+        f = std::max(fx, fy);
+    }
+    // Never enlarges; a maximum that is not a number does nothing either.
+    if (!(f < 1.0f)) {
+        return;
+    }
+    rescaleByPercentageX(f, f);
+}
+
+} // namespace vantrel

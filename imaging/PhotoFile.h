@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+namespace vantrel {
+
+// The container a photo file really is, told by its first bytes rather than its name.
+enum class PhotoContainer { Unknown, Jpeg, Png, Tiff };
+
+// True for a regular file (after following symbolic links). Looks at the directory entry
+// only: a FIFO or a device named like a photo is never opened, so it cannot block us.
+bool isRegularFile(const std::string& path);
+
+// Reads the signature of a regular file. Anything that is not a regular file, cannot be
+// read or carries no JPEG/PNG/TIFF signature is Unknown.
+PhotoContainer sniffPhotoContainer(const std::string& path);
+
+// The last path component, exactly as stored.
+std::string lastPathComponent(const std::string& path);
+
+} // namespace vantrel

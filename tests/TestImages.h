@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <string>
+#include <vips/vips8>
+
+namespace vantrel::test {
+
+// A 16-bit RGB PNG whose first band is each pixel's column and whose second is its row
+// (both counted from the top-left), so any crop, flip or turn shows in the numbers.
+std::string writeCoordinatePhoto(const QTemporaryDir& dir, const std::string& name, int width,
+                                 int height);
+
+// An 8-bit photo with four differently coloured quadrants: top-left red, top-right green,
+// bottom-left blue, bottom-right grey. Saved losslessly in the format the name says.
+std::string writeQuadrantPhoto(const QTemporaryDir& dir, const std::string& name, int width,
+                               int height);
+
+vips::VImage loadPixels(const std::string& path);
+std::vector<double> pixelAt(const vips::VImage& image, int x, int y);
+
+// Root-mean-square difference of two equally sized images, as a fraction of full scale.
+double relativeRmse(const vips::VImage& a, const vips::VImage& b);
+
+std::string testdataPath(const std::string& relative);
+
+// Collects the lines written to the Qt log while it lives.
+class LogCapture {
+public:
+    LogCapture();
+    ~LogCapture();
+    QStringList lines() const;
+    bool contains(const QString& line) const { return lines().contains(line); }
+};
+
+} // namespace vantrel::test
