@@ -26,11 +26,10 @@ VImage toAdjustableSpace(const VImage& in) {
                                             ->set("input_profile", "cmyk")
                                             ->set("depth", deep ? 16 : 8));
     }
-    const bool knownSpace = space == VIPS_INTERPRETATION_sRGB || space == VIPS_INTERPRETATION_RGB ||
-                            space == VIPS_INTERPRETATION_RGB16 ||
-                            space == VIPS_INTERPRETATION_B_W ||
-                            space == VIPS_INTERPRETATION_GREY16 ||
-                            space == VIPS_INTERPRETATION_MULTIBAND;
+    const bool knownSpace =
+        space == VIPS_INTERPRETATION_sRGB || space == VIPS_INTERPRETATION_RGB ||
+        space == VIPS_INTERPRETATION_RGB16 || space == VIPS_INTERPRETATION_B_W ||
+        space == VIPS_INTERPRETATION_GREY16 || space == VIPS_INTERPRETATION_MULTIBAND;
     if (knownSpace && isAdjustableFormat(in.format())) {
         return in;
     }
@@ -85,7 +84,8 @@ VImage applyColourAdjustment(const VImage& image, const ColourAdjustment& adjust
     }
     adjusted = adjusted.cast(format);
     if (in.bands() > colourBands) {
-        const VImage rest = in.extract_band(colourBands, VImage::option()->set("n", in.bands() - colourBands));
+        const VImage rest =
+            in.extract_band(colourBands, VImage::option()->set("n", in.bands() - colourBands));
         adjusted = adjusted.bandjoin(rest);
     }
     return adjusted.copy(VImage::option()->set("interpretation", space));

@@ -98,11 +98,13 @@ void Image::cropByPixelsForPreview(bool preview) {
     const float right = float(w - r);
     const float top = float(h - t);
     const ExactRect kept = fromLowerLeft(l, b, right, top, h).intersected({0, 0, w, h});
-    if (!(double(l + r) < w) || !(double(t + b) < h) || !allFinite({l, r, t, b}) || kept.isEmpty()) {
+    if (!(double(l + r) < w) || !(double(t + b) < h) || !allFinite({l, r, t, b}) ||
+        kept.isEmpty()) {
         if (preview) {
             systemLog(QStringLiteral("%1 will not be cropped!").arg(titleOf(*this)));
         } else {
-            const QString message = QStringLiteral("%1 couldn't not be cropped!").arg(titleOf(*this));
+            const QString message =
+                QStringLiteral("%1 couldn't not be cropped!").arg(titleOf(*this));
             ProcessingErrors::errors().addError(message);
             systemLog(QStringLiteral("%1 ").arg(message));
         }

@@ -38,7 +38,9 @@ PhotoContainer sniffPhotoContainer(const std::string& path) {
         return PhotoContainer::Png;
     }
     // Classic TIFF carries 42 in its header, BigTIFF 43.
-    const auto tiffMagic = [](unsigned char c) { return c == 42 || c == 43; };
+    const auto tiffMagic = [](unsigned char c) {
+        return c == 42 || c == 43;
+    };
     if (got >= 4 && ((head[0] == 'I' && head[1] == 'I' && tiffMagic(head[2]) && head[3] == 0) ||
                      (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && tiffMagic(head[3])))) {
         return PhotoContainer::Tiff;

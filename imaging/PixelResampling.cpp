@@ -26,11 +26,12 @@ VImage resampleTo(const VImage& image, int width, int height) {
     const VipsBandFormat format = image.format();
     const VipsInterpretation space = image.interpretation();
     const bool alpha = image.has_alpha();
-    VImage work = alpha ? image.premultiply(VImage::option()->set("max_alpha", maxAlpha(image)))
-                        : image;
-    work = work.resize(double(width) / image.width(), VImage::option()
-                                                         ->set("vscale", double(height) / image.height())
-                                                         ->set("kernel", VIPS_KERNEL_LANCZOS3));
+    VImage work =
+        alpha ? image.premultiply(VImage::option()->set("max_alpha", maxAlpha(image))) : image;
+    work = work.resize(double(width) / image.width(),
+                       VImage::option()
+                           ->set("vscale", double(height) / image.height())
+                           ->set("kernel", VIPS_KERNEL_LANCZOS3));
     if (alpha) {
         work = work.unpremultiply(VImage::option()->set("max_alpha", maxAlpha(image)));
     }

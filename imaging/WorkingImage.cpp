@@ -11,11 +11,11 @@ using vips::VImage;
 namespace vantrel {
 
 struct WorkingImage::Source {
-    std::string path;               // empty for pixels made in memory
-    std::optional<VImage> pixels;   // set for pixels made in memory
-    PixelSize pixelSize;            // of the photo as stored (or of the pixels)
-    ExactSize extent;               // what those pixels cover, exactly
-    bool jpeg = false;              // decodable at 1/2, 1/4, 1/8 by the loader itself
+    std::string path;             // empty for pixels made in memory
+    std::optional<VImage> pixels; // set for pixels made in memory
+    PixelSize pixelSize;          // of the photo as stored (or of the pixels)
+    ExactSize extent;             // what those pixels cover, exactly
+    bool jpeg = false;            // decodable at 1/2, 1/4, 1/8 by the loader itself
 };
 
 namespace {
@@ -69,7 +69,8 @@ std::shared_ptr<const WorkingImage> WorkingImage::fromFile(const std::string& pa
         auto source = std::make_shared<Source>();
         source->path = path;
         source->pixelSize = {header.width(), header.height()};
-        source->extent = {static_cast<double>(header.width()), static_cast<double>(header.height())};
+        source->extent = {static_cast<double>(header.width()),
+                          static_cast<double>(header.height())};
         const char* loader = nullptr;
         if (vips_image_get_string(header.get_image(), "vips-loader", &loader) == 0 && loader) {
             source->jpeg = std::strncmp(loader, "jpegload", 8) == 0;
@@ -80,7 +81,8 @@ std::shared_ptr<const WorkingImage> WorkingImage::fromFile(const std::string& pa
     }
 }
 
-std::shared_ptr<const WorkingImage> WorkingImage::fromPixels(const VImage& pixels, ExactSize extent) {
+std::shared_ptr<const WorkingImage> WorkingImage::fromPixels(const VImage& pixels,
+                                                             ExactSize extent) {
     auto source = std::make_shared<Source>();
     source->pixels = pixels;
     source->pixelSize = {pixels.width(), pixels.height()};
@@ -150,15 +152,18 @@ PixelSize WorkingImage::targetSize(double zoom) const {
     return {pixelCount(e.width * zoom), pixelCount(e.height * zoom)};
 }
 
-std::shared_ptr<const WorkingImage> WorkingImage::adjustingColour(const ColourAdjustment& adjustment) const {
-    auto next = (hasGeometry() || mColour) ? flattened() : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
+std::shared_ptr<const WorkingImage>
+WorkingImage::adjustingColour(const ColourAdjustment& adjustment) const {
+    auto next = (hasGeometry() || mColour) ? flattened()
+                                           : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
     next->mColour = adjustment;
     return next;
 }
 
 std::shared_ptr<const WorkingImage> WorkingImage::cropping(const ExactRect& rect) const {
     const bool turnedOrScaled = mDegrees || mScaleX != 1.0 || mScaleY != 1.0;
-    auto next = turnedOrScaled ? flattened() : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
+    auto next =
+        turnedOrScaled ? flattened() : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
     const ExactSize current = next->croppedExtent();
     const ExactRect kept = rect.intersected({0, 0, current.width, current.height});
     if (kept.isEmpty()) {
@@ -171,7 +176,8 @@ std::shared_ptr<const WorkingImage> WorkingImage::cropping(const ExactRect& rect
 
 std::shared_ptr<const WorkingImage> WorkingImage::rotating(double degrees) const {
     const bool turnedOrScaled = mDegrees || mScaleX != 1.0 || mScaleY != 1.0;
-    auto next = turnedOrScaled ? flattened() : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
+    auto next =
+        turnedOrScaled ? flattened() : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
     next->mDegrees = degrees;
     return next;
 }

@@ -11,9 +11,10 @@ namespace vantrel::test {
 std::string writeCoordinatePhoto(const QTemporaryDir& dir, const std::string& name, int width,
                                  int height) {
     const VImage xy = VImage::xyz(width, height);
-    const VImage image = xy.bandjoin_const({1000.0})
-                             .cast(VIPS_FORMAT_USHORT)
-                             .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16));
+    const VImage image =
+        xy.bandjoin_const({1000.0})
+            .cast(VIPS_FORMAT_USHORT)
+            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16));
     const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
     image.write_to_file(path.c_str());
     return path;
@@ -30,9 +31,10 @@ std::string writeQuadrantPhoto(const QTemporaryDir& dir, const std::string& name
     const VImage br = tl.new_from_image({128.0, 128.0, 128.0});
     const VImage top = right.ifthenelse(tr, tl);
     const VImage low = right.ifthenelse(br, bl);
-    const VImage image = bottom.ifthenelse(low, top)
-                             .cast(VIPS_FORMAT_UCHAR)
-                             .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    const VImage image =
+        bottom.ifthenelse(low, top)
+            .cast(VIPS_FORMAT_UCHAR)
+            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
     const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
     image.write_to_file(path.c_str());
     return path;

@@ -1,5 +1,5 @@
-#include "TestImages.h"
 #include "imaging/ColourAdjustment.h"
+#include "TestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -9,10 +9,8 @@ using vips::VImage;
 namespace {
 
 VImage solid(std::vector<double> values, VipsBandFormat format, VipsInterpretation space) {
-    return VImage::black(3, 2)
-        .cast(format)
-        .new_from_image(values)
-        .copy(VImage::option()->set("interpretation", space));
+    return VImage::black(3, 2).cast(format).new_from_image(values).copy(
+        VImage::option()->set("interpretation", space));
 }
 
 // The documented formula, computed independently in double precision on 0..1 components.

@@ -32,12 +32,12 @@ TEST(Effects, ResetRestoresEveryDefaultAndAnyValueIsStored) {
     EXPECT_EQ(effects.cropLeftPercentage(), -0.5f);
     effects.resetEffects();
     const float defaults[] = {
-        effects.rotationDegrees(),      effects.contrastValue(),        effects.brightnessValue(),
-        effects.saturationValue(),      effects.cropLeftPercentage(),   effects.cropRightPercentage(),
-        effects.cropTopPercentage(),    effects.cropBottomPercentage(), effects.cropLeftPixels(),
-        effects.cropRightPixels(),      effects.cropTopPixels(),        effects.cropBottomPixels(),
-        effects.scaleXPercentage(),     effects.scaleYPercentage(),     effects.scaleXPixels(),
-        effects.scaleYPixels(),         effects.scaleXMaximumPixels(),  effects.scaleYMaximumPixels()};
+        effects.rotationDegrees(),   effects.contrastValue(),        effects.brightnessValue(),
+        effects.saturationValue(),   effects.cropLeftPercentage(),   effects.cropRightPercentage(),
+        effects.cropTopPercentage(), effects.cropBottomPercentage(), effects.cropLeftPixels(),
+        effects.cropRightPixels(),   effects.cropTopPixels(),        effects.cropBottomPixels(),
+        effects.scaleXPercentage(),  effects.scaleYPercentage(),     effects.scaleXPixels(),
+        effects.scaleYPixels(),      effects.scaleXMaximumPixels(),  effects.scaleYMaximumPixels()};
     const float expected[] = {0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0};
     for (size_t i = 0; i < std::size(expected); ++i) {
         EXPECT_EQ(defaults[i], expected[i]) << "field " << i;

@@ -1,8 +1,10 @@
+#include "imaging/Image.h"
 #include "TestImages.h"
 #include "imaging/Effects.h"
-#include "imaging/Image.h"
 #include "imaging/WorkingImage.h"
 
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -62,7 +64,9 @@ TEST(Image, UndecodableFilesGiveAnAbsentImageThatEveryStepAccepts) {
         file.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"10\" height=\"10\">"
                    "<rect width=\"10\" height=\"10\"/></svg>");
     }
-    const std::string paths[] = {fifo, svg, dir.filePath("missing.png").toStdString(),
+    const std::string paths[] = {fifo,
+                                 svg,
+                                 dir.filePath("missing.png").toStdString(),
                                  dir.path().toStdString(),
                                  testdataPath("bad-seed/jpeg/exiv2-quicktime-segv-2376-as.jpg"),
                                  testdataPath("bad-seed/png/pngsuite-xd9n2c08.png")};
@@ -94,24 +98,68 @@ TEST(Image, ATruncatedPhotoFailsWhenRenderedNotBefore) {
     EXPECT_THROW(image.workingImage()->render({}).avg(), vips::VError);
 }
 
+TEST(Image, DamagedAndHostileFilesAreReportedNeverFatal) {
+    Effects& effects = Effects::sharedEffects();
+    effects.resetEffects();
+    effects.setBrightnessValue(0.2f);
+    effects.setRotationDegrees(90.0f);
+    QDirIterator files(QString::fromStdString(testdataPath("bad-seed")), QDir::Files,
+                       QDirIterator::Subdirectories);
+    int rendered = 0;
+    int refused = 0;
+    while (files.hasNext()) {
+        const std::string path = files.next().toStdString();
+        SCOPED_TRACE(path);
+        Image image(path);
+        QString why;
+        const auto bitmap = image.imageWithEffects().render(0.5, &why);
+        EXPECT_EQ(bitmap.has_value(), why.isEmpty());
+        (bitmap ? rendered : refused)++;
+    }
+    effects.resetEffects();
+    EXPECT_GT(refused, 30);
+    EXPECT_GT(rendered, 0);
+}
+
+TEST(Image, PhotosInTheBatchHoldNoOpenFiles) {
+    QTemporaryDir dir;
+    const std::string path = writeQuadrantPhoto(dir, "q.jpg", 64, 48);
+    const auto openFiles = [] {
+        return QDir("/proc/self/fd").count();
+    };
+    const auto before = openFiles();
+    std::vector<std::unique_ptr<Image>> batch;
+    for (int i = 0; i < 200; ++i) {
+        batch.push_back(std::make_unique<Image>(path));
+        batch.back()->imageWithEffects();
+    }
+    EXPECT_LE(openFiles(), before + 2);
+}
+
 TEST(Image, RealPhotosOfEveryKindRenderForDisplay) {
-    const char* files[] = {"real/tiff/pillow-cmyk-16bit-raw.tif", "real/tiff/exiv2-16bit-gray-lzw.tif",
+    const char* files[] = {"real/tiff/pillow-cmyk-16bit-raw.tif",
+                           "real/tiff/exiv2-16bit-gray-lzw.tif",
                            "real/tiff/libtiff-gray-alpha.tiff", "real/tiff/pillow-cielab.tif",
                            "real/tiff/libtiff-palette-4bit.tiff"};
     Effects& effects = Effects::sharedEffects();
-    effects.resetEffects();
-    effects.setSaturationValue(1.3f);
-    effects.setRotationDegrees(270.0f);
-    for (const char* file : files) {
-        SCOPED_TRACE(file);
-        Image image(testdataPath(file));
-        ASSERT_TRUE(image.workingImage());
-        const Picture picture = image.imageWithEffects();
-        QString why;
-        const auto bitmap = picture.render(0.5, &why);
-        ASSERT_TRUE(bitmap) << why.toStdString();
-        EXPECT_TRUE(bitmap->bands == 3 || bitmap->bands == 4);
-        EXPECT_EQ(bitmap->pixels.size(), size_t(bitmap->width) * bitmap->height * bitmap->bands);
+    for (int pass = 0; pass < 2; ++pass) {
+        effects.resetEffects();
+        if (pass == 1) {
+            effects.setSaturationValue(1.3f);
+            effects.setRotationDegrees(270.0f);
+        }
+        for (const char* file : files) {
+            SCOPED_TRACE(file);
+            Image image(testdataPath(file));
+            ASSERT_TRUE(image.workingImage());
+            const Picture picture = image.imageWithEffects();
+            QString why;
+            const auto bitmap = picture.render(0.5, &why);
+            ASSERT_TRUE(bitmap) << why.toStdString();
+            EXPECT_TRUE(bitmap->bands == 3 || bitmap->bands == 4);
+            EXPECT_EQ(bitmap->pixels.size(),
+                      size_t(bitmap->width) * bitmap->height * bitmap->bands);
+        }
     }
     effects.resetEffects();
 }

@@ -209,8 +209,11 @@ TEST(PipelineSizes, MaximumSizeShrinksToFitAndNeverEnlarges) {
         float mx, my;
         int width, height;
     };
-    const Case cases[] = {{1024, 0, 1024, 768}, {1000, 1000, 1000, 750}, {5000, 5000, 4000, 3000},
-                          {0, 0, 4000, 3000},   {0, 600, 800, 600}};
+    const Case cases[] = {{1024, 0, 1024, 768},
+                          {1000, 1000, 1000, 750},
+                          {5000, 5000, 4000, 3000},
+                          {0, 0, 4000, 3000},
+                          {0, 600, 800, 600}};
     Effects& effects = Effects::sharedEffects();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mx);
