@@ -19,17 +19,24 @@ QString titleOf(const Image& image) {
     return displayPath(image.imageTitle());
 }
 
-bool anyPositive(float a, float b, float c, float d) {
-    return a > 0 || b > 0 || c > 0 || d > 0;
-}
+// What a crop removes at each side, as the settings hold it.
+struct Margins {
+    float left;
+    float right;
+    float top;
+    float bottom;
 
-bool allFinite(std::initializer_list<float> values) {
-    return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
-}
+    bool anyPositive() const { return left > 0 || right > 0 || top > 0 || bottom > 0; }
+    bool allFinite() const {
+        return std::isfinite(left) && std::isfinite(right) && std::isfinite(top) &&
+               std::isfinite(bottom);
+    }
+};
 
-// The rectangle from x0 to x1 and from y0 to y1 (y up, height h) as a top-left rectangle.
-ExactRect fromLowerLeft(double x0, double y0, double x1, double y1, double height) {
-    return {x0, height - y1, x1 - x0, y1 - y0};
+// The part of a width x height image from x0 to x1 and from y0 to y1, given with y up, as a
+// top-left rectangle; what lies outside the image is not kept.
+ExactRect keptRegion(double x0, double y0, double x1, double y1, double width, double height) {
+    return ExactRect{x0, height - y1, x1 - x0, y1 - y0}.intersected({0, 0, width, height});
 }
 
 } // namespace
@@ -62,21 +69,20 @@ void Image::AdjustBrightnessContrastAndSaturation() {
 void Image::cropByPercentage() {
     const auto image = workingImage();
     const Effects& e = Effects::sharedEffects();
-    const float l = e.cropLeftPercentage();
-    const float r = e.cropRightPercentage();
-    const float t = e.cropTopPercentage();
-    const float b = e.cropBottomPercentage();
-    if (!image || !anyPositive(l, r, t, b)) {
+    const Margins m{e.cropLeftPercentage(), e.cropRightPercentage(), e.cropTopPercentage(),
+                    e.cropBottomPercentage()};
+    if (!image || !m.anyPositive()) {
         return;
     }
     const double w = image->width();
     const double h = image->height();
-    const float x0 = float(double(l) * w);
-    const float y0 = float(double(b) * h);
-    const float xr = float(double(r) * w);
-    const float yt = float(double(t) * h);
-    const ExactRect kept = fromLowerLeft(x0, y0, w - xr, h - yt, h).intersected({0, 0, w, h});
-    if (!(l + r < 1.0f) || !(t + b < 1.0f) || !allFinite({l, r, t, b}) || kept.isEmpty()) {
+    const float x0 = float(double(m.left) * w);
+    const float y0 = float(double(m.bottom) * h);
+    const float xr = float(double(m.right) * w);
+    const float yt = float(double(m.top) * h);
+    const ExactRect kept = keptRegion(x0, y0, w - xr, h - yt, w, h);
+    if (!(m.left + m.right < 1.0f) || !(m.top + m.bottom < 1.0f) || !m.allFinite() ||
+        kept.isEmpty()) {
         systemLog(QStringLiteral("%1 will not be cropped !").arg(titleOf(*this)));
         return;
     }
@@ -86,19 +92,15 @@ void Image::cropByPercentage() {
 void Image::cropByPixelsForPreview(bool preview) {
     const auto image = workingImage();
     const Effects& e = Effects::sharedEffects();
-    const float l = e.cropLeftPixels();
-    const float r = e.cropRightPixels();
-    const float t = e.cropTopPixels();
-    const float b = e.cropBottomPixels();
-    if (!image || !anyPositive(l, r, t, b)) {
+    const Margins m{e.cropLeftPixels(), e.cropRightPixels(), e.cropTopPixels(),
+                    e.cropBottomPixels()};
+    if (!image || !m.anyPositive()) {
         return;
     }
     const double w = image->width();
     const double h = image->height();
-    const float right = float(w - r);
-    const float top = float(h - t);
-    const ExactRect kept = fromLowerLeft(l, b, right, top, h).intersected({0, 0, w, h});
-    if (!(double(l + r) < w) || !(double(t + b) < h) || !allFinite({l, r, t, b}) ||
+    const ExactRect kept = keptRegion(m.left, m.bottom, float(w - m.right), float(h - m.top), w, h);
+    if (!(double(m.left + m.right) < w) || !(double(m.top + m.bottom) < h) || !m.allFinite() ||
         kept.isEmpty()) {
         if (preview) {
             systemLog(QStringLiteral("%1 will not be cropped!").arg(titleOf(*this)));
