@@ -94,10 +94,6 @@ const std::string& WorkingImage::sourcePath() const {
     return mSource->path;
 }
 
-bool WorkingImage::hasGeometry() const {
-    return mCrop || mDegrees || mScaleX != 1.0 || mScaleY != 1.0;
-}
-
 std::shared_ptr<WorkingImage> WorkingImage::flattened() const {
     // Steps asked for out of their usual order start a new recipe on what we have so far.
     return std::const_pointer_cast<WorkingImage>(fromPixels(pixels(), extent()));
@@ -152,18 +148,23 @@ PixelSize WorkingImage::targetSize(double zoom) const {
     return {pixelCount(e.width * zoom), pixelCount(e.height * zoom)};
 }
 
+std::shared_ptr<WorkingImage> WorkingImage::nextStep(bool startAfresh) const {
+    return startAfresh ? flattened() : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
+}
+
+bool WorkingImage::isTurnedOrScaled() const {
+    return mDegrees || mScaleX != 1.0 || mScaleY != 1.0;
+}
+
 std::shared_ptr<const WorkingImage>
 WorkingImage::adjustingColour(const ColourAdjustment& adjustment) const {
-    auto next = (hasGeometry() || mColour) ? flattened()
-                                           : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
+    auto next = nextStep(mCrop || isTurnedOrScaled() || mColour);
     next->mColour = adjustment;
     return next;
 }
 
 std::shared_ptr<const WorkingImage> WorkingImage::cropping(const ExactRect& rect) const {
-    const bool turnedOrScaled = mDegrees || mScaleX != 1.0 || mScaleY != 1.0;
-    auto next =
-        turnedOrScaled ? flattened() : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
+    auto next = nextStep(isTurnedOrScaled());
     const ExactSize current = next->croppedExtent();
     const ExactRect kept = rect.intersected({0, 0, current.width, current.height});
     if (kept.isEmpty()) {
@@ -175,15 +176,13 @@ std::shared_ptr<const WorkingImage> WorkingImage::cropping(const ExactRect& rect
 }
 
 std::shared_ptr<const WorkingImage> WorkingImage::rotating(double degrees) const {
-    const bool turnedOrScaled = mDegrees || mScaleX != 1.0 || mScaleY != 1.0;
-    auto next =
-        turnedOrScaled ? flattened() : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
+    auto next = nextStep(isTurnedOrScaled());
     next->mDegrees = degrees;
     return next;
 }
 
 std::shared_ptr<const WorkingImage> WorkingImage::scaling(double factorX, double factorY) const {
-    auto next = std::shared_ptr<WorkingImage>(new WorkingImage(*this));
+    auto next = nextStep(false);
     next->mScaleX *= factorX;
     next->mScaleY *= factorY;
     return next;

@@ -67,7 +67,10 @@ private:
     struct Source;
     explicit WorkingImage(std::shared_ptr<const Source> source);
 
-    bool hasGeometry() const;
+    bool isTurnedOrScaled() const;
+    // A copy to add one step to; steps that come after their usual order start afresh from
+    // the pixels made so far.
+    std::shared_ptr<WorkingImage> nextStep(bool startAfresh) const;
     std::shared_ptr<WorkingImage> flattened() const;
     ExactSize croppedExtent() const;
     PixelSize croppedPixelSize() const;

@@ -171,6 +171,24 @@ TEST_F(PipelineGeometry, CropRefersToThePhotoBeforeItTurns) {
     EXPECT_EQ(sourceOf(out, 0, 899), std::make_pair(100, 0));
 }
 
+TEST_F(PipelineGeometry, StepsCalledOutOfOrderActOnWhatTheyAreGiven) {
+    effects.setRotationDegrees(90.0f);
+    effects.setCropLeftPercentage(0.25f);
+    Image image(photo);
+    image.rotate();
+    image.cropByPercentage();
+    image.rescaleByPercentageX(0.5f, 1.0f);
+    const auto working = image.workingImage();
+    const VImage out = working->pixels();
+    EXPECT_EQ(out.width(), 300);
+    EXPECT_EQ(out.height(), 1000);
+    // The crop took the left quarter of the turned photo: its bottom-left pixel is stored at
+    // column 0, row 200.
+    const VImage fast = working->render({});
+    EXPECT_EQ(sourceOf(fast, 0, 999), std::make_pair(0, 200));
+    EXPECT_EQ(relativeRmse(out, fast), 0.0);
+}
+
 TEST_F(PipelineGeometry, TargetSizeAppliesAfterTheTurn) {
     effects.setRotationDegrees(90.0f);
     effects.setScaleXPixels(400.0f);
