@@ -14,8 +14,9 @@ struct WorkingImage::Source {
     std::string path;             // empty for pixels made in memory
     std::optional<VImage> pixels; // set for pixels made in memory
     PixelSize pixelSize;          // of the photo as stored (or of the pixels)
-    ExactSize extent;             // what those pixels cover, exactly
-    bool jpeg = false;            // decodable at 1/2, 1/4, 1/8 by the loader itself
+    int bands = 0;
+    ExactSize extent;  // what those pixels cover, exactly
+    bool jpeg = false; // decodable at 1/2, 1/4, 1/8 by the loader itself
 };
 
 namespace {
@@ -69,6 +70,7 @@ std::shared_ptr<const WorkingImage> WorkingImage::fromFile(const std::string& pa
         auto source = std::make_shared<Source>();
         source->path = path;
         source->pixelSize = {header.width(), header.height()};
+        source->bands = header.bands();
         source->extent = {static_cast<double>(header.width()),
                           static_cast<double>(header.height())};
         const char* loader = nullptr;
@@ -86,6 +88,7 @@ std::shared_ptr<const WorkingImage> WorkingImage::fromPixels(const VImage& pixel
     auto source = std::make_shared<Source>();
     source->pixels = pixels;
     source->pixelSize = {pixels.width(), pixels.height()};
+    source->bands = pixels.bands();
     source->extent = extent;
     return std::shared_ptr<const WorkingImage>(new WorkingImage(std::move(source)));
 }
@@ -150,6 +153,14 @@ PixelSize WorkingImage::targetSize(double zoom) const {
 
 std::shared_ptr<WorkingImage> WorkingImage::nextStep(bool startAfresh) const {
     return startAfresh ? flattened() : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
+}
+
+PixelSize WorkingImage::sourcePixelSize() const {
+    return mSource->pixelSize;
+}
+
+int WorkingImage::sourceBands() const {
+    return mSource->bands;
 }
 
 bool WorkingImage::isTurnedOrScaled() const {

@@ -62,6 +62,9 @@ public:
     vips::VImage render(const RenderOptions& options) const;
 
     const std::string& sourcePath() const;
+    // The photo as stored: what decoding it costs, known from its header alone.
+    PixelSize sourcePixelSize() const;
+    int sourceBands() const;
 
 private:
     struct Source;
