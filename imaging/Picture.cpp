@@ -54,6 +54,9 @@ std::optional<Bitmap> Picture::render(double zoom, QString* error) const {
         if (error) {
             *error = QString::fromUtf8(failure.what()).trimmed();
         }
+        // libvips keeps one error text for the process; left alone it would grow into
+        // every later message.
+        vips_error_clear();
         return std::nullopt;
     }
 }

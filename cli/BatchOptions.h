@@ -1,0 +1,34 @@
+#pragma once
+
+#include "export/ExportSettings.h"
+#include "imaging/Effects.h"
+
+#include <QString>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vantrel {
+
+// What the command line asks for: the same effect values and export choices that the
+// window's controls would set, and the photos and folders to export.
+struct BatchOptions {
+    Effects effects;
+    ExportSettings settings;
+    bool destinationGiven = false;
+    std::vector<std::string> paths;
+    bool showHelp = false;
+};
+
+struct BatchOptionsResult {
+    std::optional<BatchOptions> options;
+    QString error; // one line naming the option, when options is empty
+};
+
+// Parses the arguments after the program name. "--name value" and "--name=value" both
+// work; "--" ends the options.
+BatchOptionsResult parseBatchOptions(const std::vector<std::string>& arguments);
+
+const char* batchUsage();
+
+} // namespace vantrel

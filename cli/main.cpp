@@ -1,0 +1,108 @@
+// vantrel-batch: the headless front end of the same core as the window.
+
+#include "app/AppData.h"
+#include "app/DefaultDestination.h"
+#include "app/SystemLog.h"
+#include "cli/BatchOptions.h"
+#include "cli/TerminalProgress.h"
+#include "export/BatchExporter.h"
+#include "export/ExiftoolRunner.h"
+#include "export/ProcessingErrors.h"
+#include "imagelist/ImportWalker.h"
+#include "imaging/ImagingRuntime.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+
+using namespace vantrel;
+
+namespace {
+
+enum ExitStatus { Success = 0, ErrorReport = 1, BadArguments = 2, Stopped = 130 };
+
+std::atomic<bool> stopRequested{false};
+
+// Ctrl-C acts as the stop button: photos under way finish, no new one starts. A second
+// Ctrl-C ends the program at once.
+void onInterrupt(int) {
+    stopRequested = true;
+    std::signal(SIGINT, SIG_DFL);
+}
+
+std::string absolute(const std::string& path) {
+    return QFile::encodeName(
+               QDir(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath())
+        .toStdString();
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    QCoreApplication::setOrganizationName(QStringLiteral("Vantrel"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
+    initImaging(argv[0]);
+
+    const BatchOptionsResult parsed =
+        parseBatchOptions(std::vector<std::string>(argv + 1, argv + argc));
+    if (!parsed.options) {
+        std::fprintf(stderr, "vantrel-batch: %s\n", qPrintable(parsed.error));
+        return BadArguments;
+    }
+    BatchOptions options = *parsed.options;
+    if (options.showHelp) {
+        std::fputs(batchUsage(), stdout);
+        return Success;
+    }
+    if (options.paths.empty()) {
+        std::fprintf(stderr, "vantrel-batch: no photos or folders given (see --help)\n");
+        return BadArguments;
+    }
+    std::signal(SIGINT, onInterrupt);
+
+    AppData& data = AppData::sharedData();
+    ImportWalker walker(data, stopRequested);
+    walker.addImagesWithPaths(options.paths);
+    updateDatasource(data);
+    if (stopRequested) {
+        return Stopped;
+    }
+    if (data.currentImages().empty()) {
+        std::fprintf(stderr, "vantrel-batch: nothing to export\n");
+        return BadArguments;
+    }
+
+    ExportSettings& settings = options.settings;
+    if (!options.destinationGiven) {
+        settings.destination = defaultDestinationPath();
+        createDefaultDestinationPathIfNeeded(settings.destination);
+    }
+    if (settings.transferMetadata) {
+        settings.exiftoolPath =
+            locateExiftool(QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString());
+    }
+    Effects::sharedEffects() = options.effects;
+
+    TerminalProgress progress;
+    BatchExporter exporter(settings, stopRequested,
+                           [&progress](long done, long total) { progress.update(done, total); });
+    const ExportOutcome outcome = exporter.run(data.currentImages());
+    progress.finish();
+
+    ProcessingErrors& errors = ProcessingErrors::errors();
+    if (errors.errorsDidOccur()) {
+        std::fputs(qPrintable(errors.errorMessage()), stderr);
+    }
+    systemLog(QStringLiteral("Export Ended Successfully!"));
+    if (outcome.folderCreated) {
+        std::printf("%s\n", absolute(outcome.exportFolder).c_str());
+    }
+    if (outcome.stopped) {
+        return Stopped;
+    }
+    return errors.errorsDidOccur() || !outcome.folderCreated ? ErrorReport : Success;
+}

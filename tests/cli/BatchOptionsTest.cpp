@@ -1,0 +1,98 @@
+#include "cli/BatchOptions.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+
+namespace {
+
+BatchOptionsResult parse(std::vector<std::string> arguments) {
+    return parseBatchOptions(arguments);
+}
+
+TEST(BatchOptions, EachOptionSetsTheValueTheWindowWouldSet) {
+    const auto result = parse({"--brightness",
+                               "-0.25",
+                               "--contrast=1.1",
+                               "--saturation",
+                               "0",
+                               "--crop",
+                               "0.1,0.2,0,0.05",
+                               "--crop-px",
+                               "1,2,3,4",
+                               "--rotate",
+                               "270",
+                               "--scale",
+                               "0.5,2",
+                               "--size",
+                               "640,480",
+                               "--max-size",
+                               "2048,0",
+                               "--name",
+                               "Holiday",
+                               "--type",
+                               "PNG",
+                               "--quality",
+                               "75",
+                               "--metadata",
+                               "--dest",
+                               "/tmp/out",
+                               "--folder",
+                               "Run",
+                               "--jobs",
+                               "3",
+                               "a.jpg",
+                               "--",
+                               "--odd.jpg"});
+    ASSERT_TRUE(result.options) << result.error.toStdString();
+    const BatchOptions& o = *result.options;
+    const Effects& e = o.effects;
+    EXPECT_EQ(e.brightnessValue(), -0.25f);
+    EXPECT_EQ(e.contrastValue(), 1.1f);
+    EXPECT_EQ(e.saturationValue(), 0.0f);
+    EXPECT_EQ(e.cropRightPercentage(), 0.2f);
+    EXPECT_EQ(e.cropBottomPercentage(), 0.05f);
+    EXPECT_EQ(e.cropTopPixels(), 3.0f);
+    EXPECT_EQ(e.rotationDegrees(), 270.0f);
+    EXPECT_EQ(e.scaleYPercentage(), 2.0f);
+    EXPECT_EQ(e.scaleXPixels(), 640.0f);
+    EXPECT_EQ(e.scaleXMaximumPixels(), 2048.0f);
+    EXPECT_EQ(e.scaleYMaximumPixels(), 0.0f);
+    EXPECT_FALSE(o.settings.keepOriginalName);
+    EXPECT_EQ(o.settings.newName, "Holiday");
+    EXPECT_EQ(o.settings.outputType, OutputType::Png);
+    EXPECT_EQ(o.settings.quality, 75);
+    EXPECT_TRUE(o.settings.transferMetadata);
+    EXPECT_EQ(o.settings.destination, "/tmp/out");
+    EXPECT_EQ(o.settings.targetFolderName, "Run");
+    EXPECT_EQ(o.settings.jobs, 3);
+    EXPECT_EQ(o.paths, (std::vector<std::string>{"a.jpg", "--odd.jpg"}));
+}
+
+TEST(BatchOptions, DefaultsKeepSourceNamesAndTypeAtQuality90) {
+    const auto result = parse({"x.jpg"});
+    ASSERT_TRUE(result.options);
+    EXPECT_TRUE(result.options->settings.keepOriginalName);
+    EXPECT_EQ(result.options->settings.outputType, OutputType::OriginalFileType);
+    EXPECT_EQ(result.options->settings.quality, 90);
+    EXPECT_FALSE(result.options->destinationGiven);
+}
+
+TEST(BatchOptions, InvalidValuesGetOneLineNamingTheOption) {
+    const std::vector<std::vector<std::string>> bad = {
+        {"--quality", "101"},      {"--quality", "9.5"},    {"--rotate", "45"},
+        {"--brightness", "2"},     {"--crop", "0.1,0.1,0"}, {"--crop", "1,0,0,0"},
+        {"--crop-px", "-1,0,0,0"}, {"--scale", "0,1"},      {"--size", "100"},
+        {"--type", "gif"},         {"--jobs", "0"},         {"--folder", "a/b"},
+        {"--contrast", "nan"},     {"--max-size", "x,1"},   {"--name"}};
+    for (const auto& arguments : bad) {
+        const auto result = parse(arguments);
+        EXPECT_FALSE(result.options) << arguments[0];
+        EXPECT_TRUE(result.error.startsWith(QString::fromStdString(arguments[0])))
+            << result.error.toStdString();
+        EXPECT_FALSE(result.error.contains('\n'));
+    }
+    EXPECT_EQ(parse({"--bogus"}).error, "unknown option --bogus");
+}
+
+} // namespace
