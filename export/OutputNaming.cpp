@@ -172,13 +172,6 @@ std::string safeFileName(std::string name) {
     return name;
 }
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (folder.empty()) {
-        return name;
-    }
-    return folder.back() == '/' ? folder + name : folder + "/" + name;
-}
-
 std::string newNameOutputPath(const std::string& folder, const std::string& newName, long index,
                               long photoCount, const std::string& extension) {
     const std::string name = newName.empty() ? std::string("Image") : newName;

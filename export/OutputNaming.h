@@ -1,5 +1,7 @@
 #pragma once
 
+#include "imaging/PhotoFile.h"
+
 #include <QDate>
 #include <optional>
 #include <string>
@@ -59,7 +61,6 @@ std::string standardizePath(const std::string& path);
 std::string safeFileName(std::string name);
 
 // folder + "/" + name without doubling a separator the folder already ends with.
-std::string joinPath(const std::string& folder, const std::string& name);
 
 // "Export_yyyy-MM-dd"; an invalid date means today.
 std::string defaultExportFolderName(const QDate& today);

@@ -32,13 +32,6 @@ bool namesSupportedType(const std::string& path) {
     return false;
 }
 
-std::string joinPath(const std::string& folder, const std::string& name) {
-    if (!folder.empty() && folder.back() == '/') {
-        return folder + name;
-    }
-    return folder + '/' + name;
-}
-
 } // namespace
 
 ImportWalker::ImportWalker(AppData& data, const std::atomic<bool>& modalSheetShouldEnd,

@@ -48,6 +48,13 @@ PhotoContainer sniffPhotoContainer(const std::string& path) {
     return PhotoContainer::Unknown;
 }
 
+std::string joinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) {
+        return name;
+    }
+    return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
 std::string lastPathComponent(const std::string& path) {
     std::string trimmed = path;
     while (trimmed.size() > 1 && trimmed.back() == '/') {

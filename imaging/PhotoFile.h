@@ -15,6 +15,9 @@ bool isRegularFile(const std::string& path);
 // read or carries no JPEG/PNG/TIFF signature is Unknown.
 PhotoContainer sniffPhotoContainer(const std::string& path);
 
+// folder + "/" + name, without doubling a separator; an empty folder gives the name alone.
+std::string joinPath(const std::string& folder, const std::string& name);
+
 // The last path component, exactly as stored.
 std::string lastPathComponent(const std::string& path);
 
