@@ -6,7 +6,7 @@
 // quarter turn last) against the strict order, both at full decode, and the PSNR of the
 // shrink-on-load render against the strict order.
 
-#include "imaging/Effects.h"
+#include "JobT.h"
 #include "imaging/Image.h"
 #include "imaging/ImagingRuntime.h"
 #include "imaging/WorkingImage.h"
@@ -29,17 +29,7 @@ double rmse(const VImage& a, const VImage& b) {
 
 int main(int argc, char** argv) {
     initImaging(argv[0]);
-    Effects& e = Effects::sharedEffects();
-    e.setBrightnessValue(0.1f);
-    e.setContrastValue(1.1f);
-    e.setSaturationValue(1.2f);
-    e.setCropLeftPercentage(0.05f);
-    e.setCropRightPercentage(0.05f);
-    e.setCropTopPercentage(0.05f);
-    e.setCropBottomPercentage(0.05f);
-    e.setRotationDegrees(90.0f);
-    e.setScaleXMaximumPixels(2048.0f);
-    e.setScaleYMaximumPixels(2048.0f);
+    bench::setJobT(2048.0f);
     double worstReordered = 0;
     double worstShrunk = 0;
     double sumReordered = 0;

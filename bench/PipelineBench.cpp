@@ -5,6 +5,7 @@
 // Job T: brightness +0.1, contrast 1.1, saturation 1.2, 5 % crop each side, rotation 90,
 // maximum 2048 x 2048, encoded as JPEG quality 85 into memory.
 
+#include "JobT.h"
 #include "imaging/Effects.h"
 #include "imaging/Image.h"
 #include "imaging/ImagingRuntime.h"
@@ -16,26 +17,12 @@
 #include <string>
 
 using namespace vantrel;
+using vantrel::bench::setJobT;
 using vips::VImage;
 
 namespace {
 
 std::string photoPath;
-
-void setJobT(float maximum) {
-    Effects& e = Effects::sharedEffects();
-    e.resetEffects();
-    e.setBrightnessValue(0.1f);
-    e.setContrastValue(1.1f);
-    e.setSaturationValue(1.2f);
-    e.setCropLeftPercentage(0.05f);
-    e.setCropRightPercentage(0.05f);
-    e.setCropTopPercentage(0.05f);
-    e.setCropBottomPercentage(0.05f);
-    e.setRotationDegrees(90.0f);
-    e.setScaleXMaximumPixels(maximum);
-    e.setScaleYMaximumPixels(maximum);
-}
 
 size_t encodeJpeg(const VImage& image) {
     void* buffer = nullptr;
