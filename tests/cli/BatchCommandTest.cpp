@@ -3,7 +3,10 @@
 #include "TestImages.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QThread>
+#include <csignal>
 #include <gtest/gtest.h>
 
 using namespace vantrel::test;
@@ -16,8 +19,11 @@ struct BatchRun {
     QString err;
 };
 
-BatchRun runBatch(const QStringList& arguments) {
+BatchRun
+runBatch(const QStringList& arguments,
+         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
     QProcess process;
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(VANTREL_BATCH_BINARY), arguments);
     process.closeWriteChannel();
     EXPECT_TRUE(process.waitForFinished(120000));
@@ -60,6 +66,47 @@ TEST(BatchCommand, ExitStatusTellsHowTheRunEnded) {
     EXPECT_EQ(damaged.status, 1);
     EXPECT_TRUE(damaged.err.contains("vips-truncated.jpg could not be exported: "));
     EXPECT_TRUE(damaged.err.contains("failed writing reconstructed image at path "));
+}
+
+TEST(BatchCommand, MetadataWithoutExiftoolStillExportsAndSaysSoOnce) {
+    QTemporaryDir sources;
+    QTemporaryDir destination;
+    writeQuadrantPhoto(sources, "a.jpg", 32, 32);
+    writeQuadrantPhoto(sources, "b.jpg", 32, 32);
+    QProcessEnvironment noTools = QProcessEnvironment::systemEnvironment();
+    noTools.insert("PATH", destination.path());
+    const BatchRun run =
+        runBatch({"--metadata", "--dest", destination.path(), sources.path()}, noTools);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(QDir(run.out.trimmed()).entryList(QDir::Files).size(), 2);
+    EXPECT_EQ(run.err.count("exiftool was not found"), 1);
+}
+
+TEST(BatchCommand, InterruptStopsLikeTheStopButton) {
+    QTemporaryDir sources;
+    QTemporaryDir destination;
+    const std::string first = writeQuadrantPhoto(sources, "p000.png", 1200, 900);
+    for (int i = 1; i < 300; ++i) {
+        QFile::link(QString::fromStdString(first),
+                    sources.filePath(QString("p%1.png").arg(i, 3, 10, QChar('0'))));
+    }
+    QProcess process;
+    process.start(QStringLiteral(VANTREL_BATCH_BINARY),
+                  {"--jobs", "1", "--dest", destination.path(), "--folder", "Run", sources.path()});
+    ASSERT_TRUE(process.waitForStarted());
+    const QDir output(destination.filePath("Run"));
+    for (int wait = 0; wait < 600 && output.entryList(QDir::Files).isEmpty(); ++wait) {
+        QThread::msleep(50);
+    }
+    ::kill(pid_t(process.processId()), SIGINT);
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitCode(), 130);
+    const qsizetype written = output.entryList(QDir::Files).size();
+    EXPECT_GE(written, 1);
+    EXPECT_LT(written, 300);
+    EXPECT_EQ(output.entryList(QDir::Files | QDir::Hidden | QDir::System).size(), written)
+        << "no temporary files are left";
+    EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()).trimmed(), output.path());
 }
 
 } // namespace
