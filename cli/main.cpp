@@ -12,7 +12,6 @@
 #include "imaging/ImagingRuntime.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <atomic>
 #include <csignal>
@@ -31,12 +30,6 @@ std::atomic<bool> stopRequested{false};
 void onInterrupt(int) {
     stopRequested = true;
     std::signal(SIGINT, SIG_DFL);
-}
-
-std::string absolute(const std::string& path) {
-    return QFile::encodeName(
-               QDir(QFile::decodeName(QByteArray::fromStdString(path))).absolutePath())
-        .toStdString();
 }
 
 } // namespace
@@ -99,7 +92,8 @@ int main(int argc, char** argv) {
     }
     systemLog(QStringLiteral("Export Ended Successfully!"));
     if (outcome.folderCreated) {
-        std::printf("%s\n", absolute(outcome.exportFolder).c_str());
+        // Already absolute: relative destinations are resolved when the folder is made.
+        std::printf("%s\n", outcome.exportFolder.c_str());
     }
     if (outcome.stopped) {
         return Stopped;
