@@ -1,6 +1,5 @@
 #include "export/OutputFailures.h"
 
-#include <QStringList>
 #include <cerrno>
 #include <cstring>
 
@@ -28,21 +27,8 @@ QString writeFailure(int error) {
     }
 }
 
-QString encodeFailure(const char* libvipsMessage) {
-    const QStringList lines =
-        QString::fromUtf8(libvipsMessage ? libvipsMessage : "").split(QLatin1Char('\n'));
-    for (QString line : lines) {
-        line = line.trimmed();
-        const qsizetype colon = line.indexOf(QLatin1String(": "));
-        if (colon > 0 && !line.left(colon).contains(QLatin1Char(' '))) {
-            line = line.mid(colon + 2).trimmed();
-        }
-        // A saver adds this to any failure, whatever the cause.
-        if (!line.isEmpty() && !line.startsWith(QLatin1String("unable to write to target"))) {
-            return line;
-        }
-    }
-    return QStringLiteral("the photo could not be encoded");
+QString decodeFailure() {
+    return QStringLiteral("the photo is damaged or cannot be decoded");
 }
 
 } // namespace vantrel

@@ -8,10 +8,10 @@ namespace vantrel {
 // or "cannot write to the export folder: <what the system said>".
 QString writeFailure(int error);
 
-// The cause of a libvips failure without libvips' decoration: its first line that says
-// more than "unable to write to target", without the name of the libvips part that
-// reported it ("VipsJpeg: Premature end of input file"
-// gives "Premature end of input file").
-QString encodeFailure(const char* libvipsMessage);
+// Why libvips could not decode or encode a photo. Always the same words: libvips keeps its
+// error texts in one buffer for the whole process, so while several photos are exported
+// at once its text may belong to another photo, and the report must not depend on the
+// number of workers.
+QString decodeFailure();
 
 } // namespace vantrel

@@ -1,6 +1,7 @@
 #include "export/PhotoExportTask.h"
 
 #include "export/ExiftoolRunner.h"
+#include "export/OutputFailures.h"
 #include "imaging/WorkingImage.h"
 
 namespace vantrel {
@@ -35,8 +36,8 @@ PhotoExportResult exportPhoto(const PhotoExportTask& task, ExiftoolRunner* metad
         result.output =
             PendingOutput::encode(task.image->render({}), task.exportFolder, task.encoding,
                                   task.quality, task.extension, task.transferMetadata, &why);
-    } catch (const vips::VError& failure) {
-        why = QString::fromUtf8(failure.what()).trimmed();
+    } catch (const vips::VError&) {
+        why = decodeFailure();
         vips_error_clear();
     }
     if (!result.output) {

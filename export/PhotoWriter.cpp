@@ -179,14 +179,14 @@ std::optional<PendingOutput> PendingOutput::encode(const VImage& photo,
         }
         return output;
     } catch (const vips::VError& failure) {
-        explain(why, encodeFailure(failure.what()));
+        explain(why, decodeFailure());
         vips_error_clear();
     } catch (const std::bad_alloc&) {
         explain(why, QStringLiteral("not enough memory"));
     } catch (const std::exception& failure) {
         explain(why, QString::fromLocal8Bit(failure.what()));
     } catch (...) {
-        explain(why, encodeFailure(nullptr));
+        explain(why, decodeFailure());
     }
     return std::nullopt;
 }
@@ -202,8 +202,8 @@ bool PendingOutput::writeEncoded(const VImage& prepared, Encoding encoding, int 
         try {
             encodePhoto(prepared, encoding, quality, target.target());
         } catch (const vips::VError& failure) {
-            explain(why, target.writeError() != 0 ? writeFailure(target.writeError())
-                                                  : encodeFailure(failure.what()));
+            explain(why,
+                    target.writeError() != 0 ? writeFailure(target.writeError()) : decodeFailure());
             vips_error_clear();
             return false;
         }
