@@ -275,17 +275,12 @@ ExiftoolRunner::Answer ExiftoolRunner::askStayOpenProcess(const std::string& sou
     using Kind = Answer::Kind;
     if (!stayOpenProcessRuns()) {
         mStayOpen.reset();
-        std::string error;
-        mStayOpen = ChildProcess::start(
-            mExiftoolPath,
+        mStayOpen = startExiftool(
             {"-stay_open", "True", "-@", "-", "-common_args", "-echo4", std::string(kErrorsEnd)},
-            ChildProcess::Input::Pipe, error);
+            ChildProcess::Input::Pipe);
         if (!mStayOpen) {
-            systemLog(QStringLiteral("exiftool could not be started: %1: %2")
-                          .arg(displayPath(mExiftoolPath), QString::fromStdString(error)));
             return {Kind::NotStarted, {}, {}};
         }
-        ++mStartedProcesses;
     }
 
     // The number comes back in "{ready<N>}", so an answer to an earlier command can never
@@ -331,22 +326,31 @@ ExiftoolRunner::Answer ExiftoolRunner::askOwnProcess(const std::string& source,
                                                      const std::string& target,
                                                      Clock::time_point deadline) {
     using Kind = Answer::Kind;
-    std::string error;
-    const std::unique_ptr<ChildProcess> process =
-        ChildProcess::start(mExiftoolPath, {"-tagsFromFile", source, "-overwrite_original", target},
-                            ChildProcess::Input::None, error);
+    const std::unique_ptr<ChildProcess> process = startExiftool(
+        {"-tagsFromFile", source, "-overwrite_original", target}, ChildProcess::Input::None);
     if (!process) {
-        systemLog(QStringLiteral("exiftool could not be started: %1: %2")
-                      .arg(displayPath(mExiftoolPath), QString::fromStdString(error)));
         return {Kind::NotStarted, {}, {}};
     }
-    ++mStartedProcesses;
     if (process->readUntil({}, deadline) == ChildProcess::ReadResult::TimedOut ||
         !process->waitForEnd(deadline)) {
         process->kill();
         return {Kind::TimedOut, {}, {}};
     }
     return {Kind::Given, process->output(), process->errors()};
+}
+
+std::unique_ptr<ChildProcess>
+ExiftoolRunner::startExiftool(const std::vector<std::string>& arguments,
+                              ChildProcess::Input input) {
+    std::string error;
+    auto process = ChildProcess::start(mExiftoolPath, arguments, input, error);
+    if (!process) {
+        systemLog(QStringLiteral("exiftool could not be started: %1: %2")
+                      .arg(displayPath(mExiftoolPath), QString::fromStdString(error)));
+        return nullptr;
+    }
+    ++mStartedProcesses;
+    return process;
 }
 
 bool ExiftoolRunner::stayOpenProcessRuns() {

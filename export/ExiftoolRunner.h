@@ -1,17 +1,18 @@
 #pragma once
 
+#include "export/ChildProcess.h"
+
 #include <QString>
 #include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QTemporaryDir;
 
 namespace vantrel {
-
-class ChildProcess;
 
 // The exiftool to use: "exiftool" in the folder of the running program, then
 // ../share/vantrel/exiftool from there (the installed data folder), then in each absolute
@@ -47,6 +48,9 @@ public:
     int startedProcesses() const { return mStartedProcesses; }
 
 private:
+    // Starts exiftool with the arguments, counts it, and logs a start that failed.
+    std::unique_ptr<ChildProcess> startExiftool(const std::vector<std::string>& arguments,
+                                                ChildProcess::Input input);
     struct Answer;
     Answer askStayOpenProcess(const std::string& source, const std::string& target,
                               std::chrono::steady_clock::time_point deadline);
