@@ -1,0 +1,36 @@
+# The desktop application: widgets over vantrel_core. Its code is a library of its own so
+# that the widget tests link exactly what the application runs.
+find_package(Qt6 6.4 REQUIRED COMPONENTS Gui Widgets DBus Concurrent)
+pkg_check_modules(CANBERRA IMPORTED_TARGET libcanberra)
+
+file(GLOB VANTREL_GUI_SOURCES CONFIGURE_DEPENDS
+    app/*.cpp app/*.h imagelist/*.cpp imagelist/*.h ui/*.cpp ui/*.h windows/*.cpp windows/*.h)
+list(REMOVE_ITEM VANTREL_GUI_SOURCES ${VANTREL_CORE_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/app/main.cpp)
+file(GLOB VANTREL_UI_FILES CONFIGURE_DEPENDS resources/*.ui)
+
+add_library(vantrel_gui STATIC ${VANTREL_GUI_SOURCES} ${VANTREL_UI_FILES} resources/vantrel.qrc)
+set_target_properties(vantrel_gui PROPERTIES
+    AUTOMOC ON AUTOUIC ON AUTORCC ON
+    AUTOUIC_SEARCH_PATHS ${CMAKE_CURRENT_SOURCE_DIR}/resources)
+target_include_directories(vantrel_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
+target_link_libraries(vantrel_gui PUBLIC vantrel_core Qt6::Widgets Qt6::DBus Qt6::Concurrent)
+if(CANBERRA_FOUND)
+    target_link_libraries(vantrel_gui PUBLIC PkgConfig::CANBERRA)
+    target_compile_definitions(vantrel_gui PRIVATE VANTREL_HAVE_CANBERRA)
+endif()
+target_compile_definitions(vantrel_gui PUBLIC
+    VANTREL_DATA_DIR="${CMAKE_INSTALL_PREFIX}/share/vantrel"
+    VANTREL_SOURCE_RESOURCES="${CMAKE_CURRENT_SOURCE_DIR}/resources")
+
+add_executable(vantrel app/main.cpp)
+target_link_libraries(vantrel PRIVATE vantrel_gui)
+
+# Desktop integration: `cmake --install build` puts the program where a desktop finds it.
+include(GNUInstallDirs)
+install(TARGETS vantrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES resources/vantrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES resources/icons/vantrel.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+install(FILES resources/icons/vantrel.svg
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps OPTIONAL)
+install(DIRECTORY resources/help DESTINATION ${CMAKE_INSTALL_DATADIR}/vantrel)

@@ -1,0 +1,70 @@
+#include "GuiTestSupport.h"
+
+#include "imaging/ImagingRuntime.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QMutex>
+#include <QStandardPaths>
+#include <QThread>
+#include <cstdlib>
+#include <functional>
+
+namespace vantrel::test {
+namespace {
+
+QMutex gLogMutex;
+QStringList gLoggedLines;
+std::unique_ptr<QTemporaryDir> gHome;
+
+void captureLog(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtInfoMsg) {
+        QMutexLocker lock(&gLogMutex);
+        gLoggedLines.append(message);
+    }
+    if (qEnvironmentVariableIsSet("VANTREL_TEST_VERBOSE") || type >= QtCriticalMsg)
+        fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+} // namespace
+
+void prepareGuiTestEnvironment() {
+    gHome = std::make_unique<QTemporaryDir>();
+    const QString home = gHome->path();
+    // QSettings, the pictures folder and the runtime socket folder all follow these.
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + "/.config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home + "/.local/share").toUtf8());
+    qputenv("XDG_CACHE_HOME", (home + "/.cache").toUtf8());
+    qputenv("XDG_PICTURES_DIR", (home + "/Pictures").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (home + "/run").toUtf8());
+    qputenv("XDG_CONFIG_DIRS", (home + "/etc-xdg").toUtf8());
+    // No desktop session: nothing may be shown or opened outside the test.
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/vantrel-test-bus");
+    QStandardPaths::setTestModeEnabled(true);
+    initImaging("vantrel-gui-test");
+    qInstallMessageHandler(captureLog);
+}
+
+QString testHome() { return gHome ? gHome->path() : QString(); }
+
+QStringList takeLoggedLines() {
+    QMutexLocker lock(&gLogMutex);
+    QStringList lines;
+    lines.swap(gLoggedLines);
+    return lines;
+}
+
+bool waitUntil(const std::function<bool()>& done, int milliseconds) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(2);
+    }
+    return true;
+}
+
+} // namespace vantrel::test

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QStringList>
+#include <QTemporaryDir>
+#include <functional>
+#include <memory>
+
+namespace vantrel::test {
+
+// Everything a widget test needs before its first window: libvips started, settings and
+// XDG folders redirected into a temporary home so that no test ever reads or writes the
+// user's own, and the log captured.
+void prepareGuiTestEnvironment();
+
+// The temporary home of this test program (settings, pictures folder).
+QString testHome();
+
+// Lines logged through systemLog since the last call, oldest first.
+QStringList takeLoggedLines();
+
+// Waits, serving events, until `done` answers true or `milliseconds` pass.
+bool waitUntil(const std::function<bool()>& done, int milliseconds = 10000);
+
+} // namespace vantrel::test
+
+// Use in place of QTEST_MAIN so the environment is prepared before QApplication exists.
+#define VANTREL_GUI_TEST_MAIN(TestClass)                                                   \
+    int main(int argc, char** argv) {                                                      \
+        vantrel::test::prepareGuiTestEnvironment();                                        \
+        QApplication app(argc, argv);                                                      \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                           \
+        TestClass test;                                                                    \
+        QTEST_SET_MAIN_SOURCE_PATH                                                         \
+        return QTest::qExec(&test, argc, argv);                                            \
+    }
