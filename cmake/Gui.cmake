@@ -1,6 +1,6 @@
 # The desktop application: widgets over vantrel_core. Its code is a library of its own so
 # that the widget tests link exactly what the application runs.
-find_package(Qt6 6.4 REQUIRED COMPONENTS Gui Widgets DBus Concurrent)
+find_package(Qt6 6.4 REQUIRED COMPONENTS Gui Widgets DBus Concurrent Network)
 pkg_check_modules(CANBERRA IMPORTED_TARGET libcanberra)
 
 file(GLOB VANTREL_GUI_SOURCES CONFIGURE_DEPENDS
@@ -13,7 +13,7 @@ set_target_properties(vantrel_gui PROPERTIES
     AUTOMOC ON AUTOUIC ON AUTORCC ON
     AUTOUIC_SEARCH_PATHS ${CMAKE_CURRENT_SOURCE_DIR}/resources)
 target_include_directories(vantrel_gui PUBLIC ${CMAKE_CURRENT_SOURCE_DIR})
-target_link_libraries(vantrel_gui PUBLIC vantrel_core Qt6::Widgets Qt6::DBus Qt6::Concurrent)
+target_link_libraries(vantrel_gui PUBLIC vantrel_core Qt6::Widgets Qt6::DBus Qt6::Concurrent Qt6::Network)
 if(CANBERRA_FOUND)
     target_link_libraries(vantrel_gui PUBLIC PkgConfig::CANBERRA)
     target_compile_definitions(vantrel_gui PRIVATE VANTREL_HAVE_CANBERRA)
@@ -22,12 +22,15 @@ target_compile_definitions(vantrel_gui PUBLIC
     VANTREL_DATA_DIR="${CMAKE_INSTALL_PREFIX}/share/vantrel"
     VANTREL_SOURCE_RESOURCES="${CMAKE_CURRENT_SOURCE_DIR}/resources")
 
-add_executable(vantrel app/main.cpp)
-target_link_libraries(vantrel PRIVATE vantrel_gui)
-
 # Desktop integration: `cmake --install build` puts the program where a desktop finds it.
 include(GNUInstallDirs)
-install(TARGETS vantrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/app/main.cpp)
+    add_executable(vantrel app/main.cpp)
+    target_link_libraries(vantrel PRIVATE vantrel_gui)
+    target_compile_definitions(vantrel PRIVATE VANTREL_VERSION="${PROJECT_VERSION}")
+    install(TARGETS vantrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
+
 install(FILES resources/vantrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/icons/vantrel.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)

@@ -16,14 +16,30 @@ namespace {
 QMutex gLogMutex;
 QStringList gLoggedLines;
 std::unique_ptr<QTemporaryDir> gHome;
+QtMessageHandler gPreviousHandler = nullptr;
+bool gCapturing = false;
 
-void captureLog(QtMsgType type, const QMessageLogContext&, const QString& message) {
+// The log lines of the program are info messages: kept for the test, not printed. Anything
+// else goes on to QtTest's own handler.
+void captureLog(QtMsgType type, const QMessageLogContext& context, const QString& message) {
     if (type == QtInfoMsg) {
         QMutexLocker lock(&gLogMutex);
         gLoggedLines.append(message);
+        if (!qEnvironmentVariableIsSet("VANTREL_TEST_VERBOSE"))
+            return;
     }
-    if (qEnvironmentVariableIsSet("VANTREL_TEST_VERBOSE") || type >= QtCriticalMsg)
+    if (gPreviousHandler)
+        gPreviousHandler(type, context, message);
+    else
         fprintf(stderr, "%s\n", qPrintable(message));
+}
+
+// QtTest installs its handler when the tests start, so ours goes on top of it then.
+void ensureCapturing() {
+    if (gCapturing)
+        return;
+    gCapturing = true;
+    gPreviousHandler = qInstallMessageHandler(captureLog);
 }
 
 } // namespace
@@ -43,13 +59,15 @@ void prepareGuiTestEnvironment() {
     qunsetenv("DBUS_SESSION_BUS_ADDRESS");
     qputenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/vantrel-test-bus");
     QStandardPaths::setTestModeEnabled(true);
+    QCoreApplication::setOrganizationName(QStringLiteral("Vantrel"));
+    QCoreApplication::setApplicationName(QStringLiteral("Vantrel"));
     initImaging("vantrel-gui-test");
-    qInstallMessageHandler(captureLog);
 }
 
 QString testHome() { return gHome ? gHome->path() : QString(); }
 
 QStringList takeLoggedLines() {
+    ensureCapturing();
     QMutexLocker lock(&gLogMutex);
     QStringList lines;
     lines.swap(gLoggedLines);

@@ -15,7 +15,8 @@ void prepareGuiTestEnvironment();
 // The temporary home of this test program (settings, pictures folder).
 QString testHome();
 
-// Lines logged through systemLog since the last call, oldest first.
+// Lines logged through systemLog since the last call, oldest first. The first call starts
+// the capture: make it in initTestCase.
 QStringList takeLoggedLines();
 
 // Waits, serving events, until `done` answers true or `milliseconds` pass.

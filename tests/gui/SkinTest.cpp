@@ -1,0 +1,682 @@
+#include "GuiTestSupport.h"
+
+#include "ui/ImageButton.h"
+#include "ui/M_Box.h"
+#include "ui/M_Checkbox.h"
+#include "ui/M_ColorGradientView.h"
+#include "ui/M_HorizontalSplitView.h"
+#include "ui/M_TextFieldCell.h"
+#include "ui/M_VerticalSplitView.h"
+#include "ui/M_ViewWithBackgroundImage.h"
+#include "ui/SegmentedControl.h"
+#include "ui/Skin.h"
+#include "ui/SkinGeometry.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QVBoxLayout>
+#include <QtTest>
+
+using namespace vantrel;
+
+namespace {
+
+const QColor kUnpainted(1, 2, 3);
+
+// A 30 x 10 picture that tells its own orientation: a green top row, red on the left half
+// and blue on the right half below it.
+QPixmap orientedPicture(int width = 30, int height = 10) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QPainter painter(&image);
+    painter.fillRect(QRect(width / 2, 0, width - width / 2, height), Qt::blue);
+    painter.fillRect(QRect(0, 0, width, 1), Qt::green);
+    painter.end();
+    return QPixmap::fromImage(image);
+}
+
+// The widget's own painting over a known colour, optionally limited to a region, without its
+// window background.
+QImage renderWidget(QWidget& widget, const QRegion& region = QRegion()) {
+    QImage image(widget.size(), QImage::Format_ARGB32);
+    image.fill(kUnpainted);
+    widget.render(&image, region.boundingRect().topLeft(), region, QWidget::DrawChildren);
+    return image;
+}
+
+QColor at(const QImage& image, int x, int y) {
+    return image.pixelColor(x, y);
+}
+
+// Pressed, hovered or not, the picture underneath decides the hue.
+bool isRedPicture(const QColor& c) {
+    return c.red() > 200 && c.blue() < 60;
+}
+
+bool isBluePicture(const QColor& c) {
+    return c.blue() > 200 && c.red() < 60;
+}
+
+bool near(const QColor& a, const QColor& b, int tolerance = 3) {
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
+
+// The protected move that a dragged divider handle performs.
+template <typename Split> class DraggableSplit : public Split {
+public:
+    using Split::moveSplitter;
+};
+
+template <typename Split> void addPanes(Split& split, int count) {
+    for (int i = 0; i < count; ++i) {
+        auto* pane = new QWidget(&split);
+        pane->setMinimumSize(0, 0);
+        split.addWidget(pane);
+    }
+}
+
+} // namespace
+
+class SkinTest : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void tilesInARowHugTheTopEdge();
+    void tilesInAColumnCoverTheHeight();
+    void tilesOfAPictureWithoutAreaAreNone();
+    void tiledViewPaintsCopiesTheRightWayUp();
+    void resizableViewFillsOnlyTheExposedArea();
+    void viewWithoutPictureLeavesItsAreaUntouched();
+
+    void splitLimitsFollowTheHeight();
+    void splitLimitsOfATinyViewCollapseToTheMinimum();
+    void splitViewsClampADraggedDivider();
+    void splitViewClampsADividerPushedByAResize();
+    void splitViewsKeepTheirOwnOrientation();
+
+    void boxTitleAndPanelGeometry();
+    void boxKeepsItsContentInsideThePanel();
+
+    void gradientLineRunsAlongTheAngle();
+    void gradientIsLaidOutOverTheWholeView();
+    void equalColoursFillOnlyTheExposedArea();
+    void backgroundPictureCoversTheWholeView();
+
+    void imageButtonShowsAlternateImageWhilePressed();
+    void imageButtonTitleAttributes();
+    void imageButtonLooksDisabled();
+    void imageButtonShowsFocusOnlyForTheKeyboard();
+
+    void segmentSelectionIsExclusiveAndClicksReport();
+    void segmentsFollowTheKeyboard();
+    void segmentCountAndLabels();
+
+    void everySkinPictureIsCompiledIn();
+    void missingPictureIsNullAndSilent();
+    void styleSheetParsesAndWhitensSkinText();
+};
+
+void SkinTest::tilesInARowHugTheTopEdge() {
+    const QList<QPointF> origins = skin::rowTileOrigins(QSizeF(100, 40), QSizeF(30, 10));
+    QCOMPARE(origins, (QList<QPointF>{{0, 30}, {30, 30}, {60, 30}, {90, 30}}));
+    const QList<QRectF> painted = skin::tileRectsFlipped(QSizeF(100, 40), QSizeF(30, 10), false);
+    QCOMPARE(painted,
+             (QList<QRectF>{{0, 0, 30, 10}, {30, 0, 30, 10}, {60, 0, 30, 10}, {90, 0, 30, 10}}));
+
+    // A picture taller than the view: one copy, its top flush with the view's top.
+    QCOMPARE(skin::rowTileOrigins(QSizeF(20, 20), QSizeF(30, 30)), (QList<QPointF>{{0, -10}}));
+    QCOMPARE(skin::tileRectsFlipped(QSizeF(20, 20), QSizeF(30, 30), false),
+             (QList<QRectF>{{0, 0, 30, 30}}));
+}
+
+void SkinTest::tilesInAColumnCoverTheHeight() {
+    QCOMPARE(skin::columnTileOrigins(QSizeF(40, 100), QSizeF(10, 30)),
+             (QList<QPointF>{{0, 70}, {0, 40}, {0, 10}, {0, -20}}));
+    QCOMPARE(skin::tileRectsFlipped(QSizeF(40, 100), QSizeF(10, 30), true),
+             (QList<QRectF>{{0, 0, 10, 30}, {0, 30, 10, 30}, {0, 60, 10, 30}, {0, 90, 10, 30}}));
+    // Exactly divisible: the last copy ends on the bottom edge and no extra one follows.
+    QCOMPARE(skin::columnTileOrigins(QSizeF(40, 100), QSizeF(10, 25)),
+             (QList<QPointF>{{0, 75}, {0, 50}, {0, 25}, {0, 0}}));
+    QCOMPARE(skin::columnTileOrigins(QSizeF(20, 20), QSizeF(10, 30)), (QList<QPointF>{{0, -10}}));
+}
+
+void SkinTest::tilesOfAPictureWithoutAreaAreNone() {
+    QVERIFY(skin::rowTileOrigins(QSizeF(100, 40), QSizeF(0, 10)).isEmpty());
+    QVERIFY(skin::columnTileOrigins(QSizeF(100, 40), QSizeF(10, 0)).isEmpty());
+    QVERIFY(skin::rowTileOrigins(QSizeF(0, 40), QSizeF(10, 10)).isEmpty());
+}
+
+void SkinTest::tiledViewPaintsCopiesTheRightWayUp() {
+    M_ViewWithBackgroundImage row;
+    row.resize(100, 40);
+    row.setBackgroundImage(orientedPicture());
+    QImage painted = renderWidget(row);
+    QCOMPARE(at(painted, 0, 0), QColor(Qt::green));
+    QCOMPARE(at(painted, 5, 5), QColor(Qt::red));
+    QCOMPARE(at(painted, 20, 5), QColor(Qt::blue));
+    QCOMPARE(at(painted, 35, 5), QColor(Qt::red));
+    QCOMPARE(at(painted, 95, 5), QColor(Qt::red)); // the clipped fourth copy
+    QCOMPARE(at(painted, 5, 10), kUnpainted);
+    QCOMPARE(at(painted, 50, 39), kUnpainted);
+
+    M_ViewWithBackgroundImage column;
+    column.resize(40, 100);
+    column.setIsVertical(true);
+    column.setBackgroundImage(orientedPicture(10, 30));
+    painted = renderWidget(column);
+    QCOMPARE(at(painted, 2, 0), QColor(Qt::green));
+    QCOMPARE(at(painted, 2, 30), QColor(Qt::green));
+    QCOMPARE(at(painted, 2, 29), QColor(Qt::red));
+    QCOMPARE(at(painted, 7, 29), QColor(Qt::blue));
+    QCOMPARE(at(painted, 2, 90), QColor(Qt::green)); // the fourth copy, cut at the bottom
+    QCOMPARE(at(painted, 2, 99), QColor(Qt::red));
+    QCOMPARE(at(painted, 12, 50), kUnpainted);
+}
+
+void SkinTest::resizableViewFillsOnlyTheExposedArea() {
+    M_ViewWithBackgroundImage view;
+    view.resize(100, 40);
+    view.setIsResizable(true);
+    view.setBackgroundImage(orientedPicture());
+    const QImage painted = renderWidget(view, QRegion(10, 10, 50, 20));
+    QCOMPARE(at(painted, 12, 10), QColor(Qt::green)); // row 10 is the pattern's top row again
+    QCOMPARE(at(painted, 12, 12), QColor(Qt::red));
+    QCOMPARE(at(painted, 47, 12), QColor(Qt::blue));
+    QCOMPARE(at(painted, 9, 12), kUnpainted);
+    QCOMPARE(at(painted, 12, 30), kUnpainted);
+    QCOMPARE(at(painted, 70, 20), kUnpainted);
+}
+
+void SkinTest::viewWithoutPictureLeavesItsAreaUntouched() {
+    M_ViewWithBackgroundImage view;
+    view.resize(30, 20);
+    view.setIsResizable(true);
+    view.setBackgroundImage(skinPicture(QStringLiteral("no-such-picture.png")));
+    const QImage painted = renderWidget(view);
+    QCOMPARE(at(painted, 0, 0), kUnpainted);
+    QCOMPARE(at(painted, 29, 19), kUnpainted);
+}
+
+void SkinTest::splitLimitsFollowTheHeight() {
+    const skin::SplitLimits sideBySide = skin::sideBySideSplitLimits(QSizeF(1000, 600));
+    QCOMPARE(sideBySide.minimum, 250.0);
+    QCOMPARE(sideBySide.maximum, 540.0);
+    const skin::SplitLimits stacked = skin::stackedSplitLimits(QSizeF(1000, 600));
+    QCOMPARE(stacked.minimum, 120.0);
+    QCOMPARE(stacked.maximum, 480.0);
+
+    M_VerticalSplitView vertical;
+    vertical.resize(1000, 600);
+    QCOMPARE(vertical.constrainMinCoordinate(0), 250.0);
+    QCOMPARE(vertical.constrainMaxCoordinate(3), 540.0);
+    M_HorizontalSplitView horizontal;
+    horizontal.resize(300, 600);
+    QCOMPARE(horizontal.constrainMinCoordinate(1), 120.0);
+    QCOMPARE(horizontal.constrainMaxCoordinate(0), 480.0);
+    QVERIFY(horizontal.canCollapseSubview(0));
+    QVERIFY(horizontal.shouldAdjustSizeOfSubview(1));
+}
+
+void SkinTest::splitLimitsOfATinyViewCollapseToTheMinimum() {
+    // 90 % of a 200-high view is below the fixed 250: a divider still gets one position.
+    const skin::SplitLimits limits = skin::sideBySideSplitLimits(QSizeF(1000, 200));
+    QCOMPARE(limits.clamp(100.0), 250.0);
+    QCOMPARE(limits.clamp(600.0), 250.0);
+    const skin::SplitLimits normal = skin::stackedSplitLimits(QSizeF(10, 600));
+    QCOMPARE(normal.clamp(300.0), 300.0);
+    QCOMPARE(normal.clamp(10.0), 120.0);
+    QCOMPARE(normal.clamp(590.0), 480.0);
+}
+
+void SkinTest::splitViewsClampADraggedDivider() {
+    DraggableSplit<M_VerticalSplitView> sideBySide;
+    addPanes(sideBySide, 2);
+    sideBySide.resize(1000, 600);
+    sideBySide.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&sideBySide));
+    QSignalSpy moved(&sideBySide, &QSplitter::splitterMoved);
+
+    sideBySide.moveSplitter(100, 1);
+    QCOMPARE(sideBySide.dividerPosition(1), 250);
+    sideBySide.moveSplitter(900, 1);
+    QCOMPARE(sideBySide.dividerPosition(1), 540);
+    sideBySide.moveSplitter(400, 1);
+    QCOMPARE(sideBySide.dividerPosition(1), 400);
+    QVERIFY(!moved.isEmpty());
+
+    DraggableSplit<M_HorizontalSplitView> stacked;
+    addPanes(stacked, 3);
+    stacked.resize(300, 600);
+    stacked.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stacked));
+    stacked.moveSplitter(20, 1);
+    QCOMPARE(stacked.dividerPosition(1), 120);
+    stacked.moveSplitter(595, 2);
+    QCOMPARE(stacked.dividerPosition(2), 480);
+}
+
+void SkinTest::splitViewClampsADividerPushedByAResize() {
+    DraggableSplit<M_VerticalSplitView> split;
+    addPanes(split, 2);
+    split.resize(1000, 600);
+    split.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&split));
+    split.moveSplitter(520, 1);
+    QCOMPARE(split.dividerPosition(1), 520);
+
+    split.resize(1000, 400); // the largest position becomes 360
+    QVERIFY(vantrel::test::waitUntil([&] { return split.height() == 400; }, 2000));
+    QVERIFY(split.dividerPosition(1) <= 360);
+    QVERIFY(split.dividerPosition(1) >= 250);
+}
+
+void SkinTest::splitViewsKeepTheirOwnOrientation() {
+    M_VerticalSplitView sideBySide;
+    sideBySide.setOrientation(Qt::Vertical); // as a window description might say
+    sideBySide.ensurePolished();
+    QCOMPARE(sideBySide.orientation(), Qt::Horizontal);
+    QVERIFY(sideBySide.isVertical());
+    QCOMPARE(sideBySide.handleWidth(), 1);
+
+    M_HorizontalSplitView stacked;
+    stacked.setOrientation(Qt::Horizontal);
+    stacked.ensurePolished();
+    QCOMPARE(stacked.orientation(), Qt::Vertical);
+    QVERIFY(!stacked.isVertical());
+}
+
+void SkinTest::boxTitleAndPanelGeometry() {
+    const QRectF bounds(0, 0, 300, 100);
+    QCOMPARE(skin::boxTitleFrame(bounds), QRectF(10, 83, 200, 20));
+    QCOMPARE(skin::boxPanelRect(bounds), QRectF(2, 2, 296, 84));
+    // In painting coordinates the title band straddles the top edge and the panel starts 14
+    // below it.
+    QCOMPARE(skin::flippedRect(skin::boxTitleFrame(bounds), 100), QRectF(10, -3, 200, 20));
+    QCOMPARE(skin::flippedRect(skin::boxPanelRect(bounds), 100), QRectF(2, 14, 296, 84));
+
+    // The panel follows the bounds' origin; the title frame does not.
+    const QRectF shifted(5, 7, 300, 100);
+    QCOMPARE(skin::boxTitleFrame(shifted), QRectF(10, 83, 200, 20));
+    QCOMPARE(skin::boxPanelRect(shifted), QRectF(7, 9, 296, 84));
+}
+
+void SkinTest::boxKeepsItsContentInsideThePanel() {
+    M_Box box(QStringLiteral("Output"));
+    auto* layout = new QVBoxLayout(&box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* content = new QLabel(QStringLiteral("content"), &box);
+    layout->addWidget(content);
+    box.resize(300, 100);
+    box.setTitle(QStringLiteral("A much longer title"));
+    QFont bigger = box.font();
+    bigger.setPointSize(bigger.pointSize() + 6);
+    box.setFont(bigger);
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+
+    const QRectF panel = skin::flippedRect(skin::boxPanelRect(QRectF(box.rect())), box.height());
+    QVERIFY2(panel.contains(QRectF(content->geometry())),
+             qPrintable(QStringLiteral("content at %1,%2 %3x%4")
+                            .arg(content->x())
+                            .arg(content->y())
+                            .arg(content->width())
+                            .arg(content->height())));
+    QCOMPARE(box.palette().color(QPalette::WindowText), QColor(Qt::white));
+}
+
+void SkinTest::gradientLineRunsAlongTheAngle() {
+    const QRectF bounds(0, 0, 100, 50);
+    auto line = skin::gradientLineFlipped(bounds, 270);
+    QCOMPARE(line.start, QPointF(50, 0)); // top to bottom
+    QCOMPARE(line.end, QPointF(50, 50));
+    line = skin::gradientLineFlipped(bounds, 90);
+    QCOMPARE(line.start, QPointF(50, 50)); // bottom to top
+    QCOMPARE(line.end, QPointF(50, 0));
+    line = skin::gradientLineFlipped(bounds, 0);
+    QCOMPARE(line.start, QPointF(0, 25));
+    QCOMPARE(line.end, QPointF(100, 25));
+
+    // At 45 degrees the lower-left corner gets the start and the upper-right the end exactly.
+    line = skin::gradientLineFlipped(bounds, 45);
+    const QPointF direction = line.end - line.start;
+    const double length2 = QPointF::dotProduct(direction, direction);
+    const auto fraction = [&](QPointF p) {
+        return QPointF::dotProduct(p - line.start, direction) / length2;
+    };
+    QVERIFY(qAbs(fraction(QPointF(0, 50))) < 1e-9);
+    QVERIFY(qAbs(fraction(QPointF(100, 0)) - 1.0) < 1e-9);
+}
+
+void SkinTest::gradientIsLaidOutOverTheWholeView() {
+    M_ColorGradientView view;
+    view.resize(60, 40);
+    view.setMStartingColor(QColor(200, 0, 0));
+    view.setMEndingColor(QColor(0, 0, 200));
+    view.setMAngle(0);
+    const QImage whole = renderWidget(view);
+    QVERIFY(near(at(whole, 0, 20), QColor(200, 0, 0), 6));
+    QVERIFY(near(at(whole, 59, 20), QColor(0, 0, 200), 6));
+
+    const QRect part(30, 10, 30, 20);
+    const QImage partial = renderWidget(view, QRegion(part));
+    for (int x = part.left(); x <= part.right(); x += 7) {
+        QCOMPARE(at(partial, x, 15), at(whole, x, 15));
+    }
+    QCOMPARE(at(partial, 5, 15), kUnpainted);
+
+    view.setMAngle(90); // bottom to top: the starting colour at the bottom
+    const QImage upwards = renderWidget(view);
+    QVERIFY(near(at(upwards, 30, 39), QColor(200, 0, 0), 12));
+    QVERIFY(near(at(upwards, 30, 0), QColor(0, 0, 200), 12));
+}
+
+void SkinTest::equalColoursFillOnlyTheExposedArea() {
+    M_ColorGradientView view;
+    view.resize(40, 30);
+    const QColor defaultGrey = view.mStartingColor();
+    QCOMPARE(defaultGrey, view.mEndingColor());
+    QCOMPARE(view.mAngle(), 270);
+    QVERIFY(qAbs(defaultGrey.alphaF() - 0.96f) < 0.01);
+
+    view.setMStartingColor(QColor(10, 200, 30));
+    view.setMEndingColor(QColor());
+    const QImage painted = renderWidget(view, QRegion(0, 0, 20, 30));
+    QCOMPARE(at(painted, 10, 10), QColor(10, 200, 30));
+    QCOMPARE(at(painted, 30, 10), kUnpainted);
+}
+
+void SkinTest::backgroundPictureCoversTheWholeView() {
+    M_ColorGradientView view;
+    view.resize(60, 20);
+    view.setMStartingColor(Qt::black);
+    view.setMEndingColor(Qt::white);
+    view.setMMainBackground(orientedPicture(6, 2)); // stretched ten times
+    const QImage whole = renderWidget(view);
+    QVERIFY(near(at(whole, 10, 15), QColor(Qt::red), 40));
+    QVERIFY(near(at(whole, 50, 15), QColor(Qt::blue), 40));
+    const QImage partial = renderWidget(view, QRegion(40, 0, 20, 20));
+    QCOMPARE(at(partial, 50, 15), at(whole, 50, 15));
+    QCOMPARE(at(partial, 10, 15), kUnpainted);
+}
+
+void SkinTest::imageButtonShowsAlternateImageWhilePressed() {
+    QPixmap normal(40, 20);
+    normal.fill(Qt::red);
+    QPixmap pressed(40, 20);
+    pressed.fill(Qt::blue);
+    ImageButton button;
+    button.setImage(normal);
+    button.setAlternateImage(pressed);
+    QCOMPARE(button.image().cacheKey(), normal.cacheKey());
+    QCOMPARE(button.alternateImage().cacheKey(), pressed.cacheKey());
+    QCOMPARE(button.sizeHint(), QSize(40, 20));
+    button.resize(80, 30); // larger than the picture: stretched, not tiled or left empty
+    button.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&button));
+
+    QVERIFY(isRedPicture(at(renderWidget(button), 70, 25)));
+    QSignalSpy clicked(&button, &QPushButton::clicked);
+    QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(40, 15));
+    QVERIFY(button.isDown());
+    QVERIFY(isBluePicture(at(renderWidget(button), 70, 25)));
+    QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(40, 15));
+    QVERIFY(isRedPicture(at(renderWidget(button), 70, 25)));
+    QCOMPARE(clicked.count(), 1);
+
+    // A button that toggles keeps its own checked state.
+    button.setCheckable(true);
+    QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(40, 15));
+    QVERIFY(button.isChecked());
+}
+
+void SkinTest::imageButtonTitleAttributes() {
+    ImageButton button;
+    QCOMPARE(button.backgroundStyle(), ImageButton::Light);
+    button.setBackgroundStyle(ImageButton::Lowered);
+    QCOMPARE(button.backgroundStyle(), ImageButton::Lowered);
+    QCOMPARE(int(ImageButton::Raised), 2);
+    QCOMPARE(int(ImageButton::Lowered), 3);
+
+    QFont small = button.font();
+    small.setPointSize(11);
+    small.setItalic(true);
+    button.setAttributedTitle(QStringLiteral("Fit Screen"), Qt::white, &small);
+    QCOMPARE(button.text(), QStringLiteral("Fit Screen"));
+    QCOMPARE(button.titleColor(), QColor(Qt::white));
+    QCOMPARE(button.titleFont(), small);
+
+    const QColor darkGrey = QColor::fromRgbF(40 / 255.0f, 40 / 255.0f, 40 / 255.0f, 1.0f);
+    button.setAttributedTitle(QStringLiteral("Reset All"), darkGrey, nullptr);
+    QCOMPARE(button.text(), QStringLiteral("Reset All"));
+    QCOMPARE(button.titleColor(), darkGrey);
+    QCOMPARE(button.titleFont(), button.font()); // no font given: the button's own
+
+    // The title is centred: its ink is balanced around the middle of the button.
+    QPixmap plain(120, 30);
+    plain.fill(Qt::black);
+    button.setImage(plain);
+    button.setBackgroundStyle(ImageButton::Dark);
+    button.setAttributedTitle(QStringLiteral("IIIIII"), Qt::white, nullptr);
+    button.resize(120, 30);
+    const QImage painted = renderWidget(button);
+    int left = 120;
+    int right = -1;
+    for (int x = 0; x < 120; ++x) {
+        for (int y = 0; y < 30; ++y) {
+            if (at(painted, x, y).lightness() > 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    QVERIFY(right > left);
+    QVERIFY2(std::abs((left + right) / 2 - 60) <= 2,
+             qPrintable(QStringLiteral("ink from %1 to %2").arg(left).arg(right)));
+}
+
+void SkinTest::imageButtonLooksDisabled() {
+    QPixmap picture(30, 20);
+    picture.fill(QColor(240, 240, 240));
+    ImageButton button;
+    button.setImage(picture);
+    button.resize(30, 20);
+    const QColor enabled = at(renderWidget(button), 15, 2);
+    button.setEnabled(false);
+    const QColor disabled = at(renderWidget(button), 15, 2);
+    QVERIFY(disabled.lightness() < enabled.lightness() - 40);
+}
+
+void SkinTest::imageButtonShowsFocusOnlyForTheKeyboard() {
+    QWidget window;
+    auto* first = new QPushButton(QStringLiteral("first"), &window);
+    auto* button = new ImageButton(QStringLiteral("second"), &window);
+    QPixmap picture(100, 30);
+    picture.fill(Qt::black);
+    button->setImage(picture);
+    first->setGeometry(0, 0, 100, 30);
+    button->setGeometry(0, 40, 100, 30);
+    window.resize(100, 80);
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+
+    first->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(first, Qt::Key_Tab);
+    QVERIFY(button->hasFocus());
+    const QColor ringByKeyboard = at(renderWidget(*button), 50, 1);
+    QVERIFY(ringByKeyboard != QColor(Qt::black));
+
+    // Space presses a focused button, as with any push button.
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    QTest::keyClick(button, Qt::Key_Space);
+    QCOMPARE(clicked.count(), 1);
+
+    first->setFocus(Qt::OtherFocusReason);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(50, 15));
+    QVERIFY(button->hasFocus());
+    QTest::mouseMove(first, QPoint(50, 15)); // no hover highlight either
+    QCOMPARE(at(renderWidget(*button), 50, 1), QColor(Qt::black));
+}
+
+void SkinTest::segmentSelectionIsExclusiveAndClicksReport() {
+    SegmentedControl control;
+    control.setSegmentCount(4);
+    control.resize(200, 24);
+    QSignalSpy clicked(&control, &SegmentedControl::segmentClicked);
+    QCOMPARE(control.selectedSegment(), -1);
+
+    control.setSelectedSegment(2);
+    QCOMPARE(control.selectedSegment(), 2);
+    QVERIFY(clicked.isEmpty()); // selecting by code reports nothing
+
+    QTest::mouseClick(&control, Qt::LeftButton, {}, control.segmentRect(1).center());
+    QCOMPARE(control.selectedSegment(), 1);
+    QTest::mouseClick(&control, Qt::LeftButton, {}, control.segmentRect(3).center());
+    QCOMPARE(control.selectedSegment(), 3);
+    QTest::mouseClick(&control, Qt::LeftButton, {}, control.segmentRect(3).center());
+    QCOMPARE(clicked.count(), 3);
+    QCOMPARE(clicked.at(0).at(0).toInt(), 1);
+    QCOMPARE(clicked.at(2).at(0).toInt(), 3);
+
+    // A press abandoned over another segment chooses nothing.
+    QTest::mousePress(&control, Qt::LeftButton, {}, control.segmentRect(0).center());
+    QTest::mouseRelease(&control, Qt::LeftButton, {}, control.segmentRect(2).center());
+    QCOMPARE(control.selectedSegment(), 3);
+    QCOMPARE(clicked.count(), 3);
+
+    control.setSelectedSegment(9); // ignored
+    QCOMPARE(control.selectedSegment(), 3);
+    control.setSelectedSegment(-1);
+    QCOMPARE(control.selectedSegment(), -1);
+
+    // The segments tile the width without gaps or overlaps.
+    control.resize(203, 24);
+    int expectedLeft = 0;
+    for (int i = 0; i < 4; ++i) {
+        QCOMPARE(control.segmentRect(i).left(), expectedLeft);
+        expectedLeft = control.segmentRect(i).right() + 1;
+    }
+    QCOMPARE(expectedLeft, 203);
+    QCOMPARE(control.segmentAt(QPoint(202, 5)), 3);
+    QCOMPARE(control.segmentAt(QPoint(250, 5)), -1);
+}
+
+void SkinTest::segmentsFollowTheKeyboard() {
+    SegmentedControl control;
+    control.setSegmentCount(4);
+    control.resize(200, 24);
+    QCOMPARE(control.focusPolicy(), Qt::StrongFocus);
+    QSignalSpy clicked(&control, &SegmentedControl::segmentClicked);
+
+    QTest::keyClick(&control, Qt::Key_Right); // nothing selected yet: the first
+    QCOMPARE(control.selectedSegment(), 0);
+    QTest::keyClick(&control, Qt::Key_Right);
+    QCOMPARE(control.selectedSegment(), 1);
+    QTest::keyClick(&control, Qt::Key_End);
+    QCOMPARE(control.selectedSegment(), 3);
+    QTest::keyClick(&control, Qt::Key_Right); // stays on the last
+    QCOMPARE(control.selectedSegment(), 3);
+    QTest::keyClick(&control, Qt::Key_Left);
+    QCOMPARE(control.selectedSegment(), 2);
+    QTest::keyClick(&control, Qt::Key_Home);
+    QCOMPARE(control.selectedSegment(), 0);
+    QCOMPARE(clicked.count(), 6);
+    QCOMPARE(clicked.last().at(0).toInt(), 0);
+}
+
+void SkinTest::segmentCountAndLabels() {
+    SegmentedControl control;
+    control.setSegmentCount(4);
+    const QStringList labels{"0°", "90°", "180°", "270°"};
+    for (int i = 0; i < labels.size(); ++i) {
+        control.setLabel(i, labels.at(i));
+    }
+    control.setLabel(7, QStringLiteral("ignored"));
+    QCOMPARE(control.label(2), QStringLiteral("180°"));
+    QCOMPARE(control.label(7), QString());
+
+    control.setSelectedSegment(3);
+    control.setSegmentCount(2);
+    QCOMPARE(control.segmentCount(), 2);
+    QCOMPARE(control.selectedSegment(), -1);
+    QCOMPARE(control.label(1), QStringLiteral("90°"));
+    control.setSegmentCount(3);
+    QCOMPARE(control.label(2), QString());
+    control.setSegmentCount(-5);
+    QCOMPARE(control.segmentCount(), 0);
+    QVERIFY(control.segmentRect(0).isNull());
+    QTest::keyClick(&control, Qt::Key_Right); // no segments: nothing happens
+    QCOMPARE(control.selectedSegment(), -1);
+}
+
+void SkinTest::everySkinPictureIsCompiledIn() {
+    const QStringList names{"launch.png",
+                            "launch-background.png",
+                            "bg-preview.png",
+                            "toolbar-preview.png",
+                            "toolbar-file-area.png",
+                            "bg-file-area.png",
+                            "toolbar-actions.png",
+                            "bg-actions.png",
+                            "button-go-normal.png",
+                            "button-go-highlighted.png",
+                            "button-open-normal.png",
+                            "button-open-highlighted.png",
+                            "action-item.png",
+                            "action-item-activated.png",
+                            "Vantrel Folder.png"};
+    for (const QString& name : names) {
+        QVERIFY2(!skinPicture(name).isNull(), qPrintable(name));
+    }
+    // Pictures that tile along a bar or fill a pattern must match their neighbours' sizes.
+    QCOMPARE(skinPicture("toolbar-preview.png").height(), 36);
+    QCOMPARE(skinPicture("bg-preview.png").size(), QSize(64, 64));
+    QCOMPARE(skinPicture("Vantrel Folder.png").size(), QSize(256, 256));
+    QVERIFY(!QPixmap(QStringLiteral(":/icons/vantrel.png")).isNull());
+}
+
+void SkinTest::missingPictureIsNullAndSilent() {
+    vantrel::test::takeLoggedLines();
+    QTest::failOnWarning(QRegularExpression(".*"));
+    QVERIFY(skinPicture(QStringLiteral("launch.PNG")).isNull());
+    QVERIFY(skinPicture(QString()).isNull());
+    QVERIFY(vantrel::test::takeLoggedLines().isEmpty());
+}
+
+void SkinTest::styleSheetParsesAndWhitensSkinText() {
+    const QString sheet = skinStyleSheet();
+    QVERIFY(sheet.contains(QStringLiteral("QSlider")));
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*[Ss]tyle ?[Ss]heet.*")));
+    qApp->setStyleSheet(sheet);
+
+    M_Checkbox checkbox(QStringLiteral("Copy metadata"));
+    M_TextFieldCell label(QStringLiteral("Quality"));
+    checkbox.ensurePolished();
+    label.ensurePolished();
+    QCOMPARE(checkbox.palette().color(QPalette::WindowText), QColor(Qt::white));
+    QCOMPARE(label.palette().color(QPalette::WindowText), QColor(Qt::white));
+
+    // Polishing standard widgets parses the whole sheet; a syntax error would warn here.
+    QWidget window;
+    auto* layout = new QVBoxLayout(&window);
+    layout->addWidget(new QSlider(Qt::Horizontal));
+    layout->addWidget(new QLineEdit);
+    layout->addWidget(new QComboBox);
+    layout->addWidget(new QProgressBar);
+    layout->addWidget(new QScrollBar(Qt::Vertical));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    qApp->setStyleSheet(QString());
+}
+
+VANTREL_GUI_TEST_MAIN(SkinTest)
+#include "SkinTest.moc"
