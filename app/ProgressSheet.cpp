@@ -66,6 +66,8 @@ void VantrelController::updateProgressBar() {
     mSheetUi->mSheetProgress->setValue(static_cast<int>(value / scale));
 }
 
-bool VantrelController::sheetIsOnView() const { return mSheetLoop != nullptr; }
+bool VantrelController::sheetIsOnView() const {
+    return mSheetLoop != nullptr;
+}
 
 } // namespace vantrel

@@ -35,8 +35,12 @@ const char* const kWindowGeometryKey = "MainWindowGeometry";
 const char* const kSplitStateKey = "MainWindowSplits";
 
 // The two greys of the window's text and labels.
-QColor lightGrey() { return QColor::fromRgbF(168 / 255.0, 168 / 255.0, 168 / 255.0, 1.0); }
-QColor darkGrey() { return QColor::fromRgbF(40 / 255.0, 40 / 255.0, 40 / 255.0, 1.0); }
+QColor lightGrey() {
+    return QColor::fromRgbF(168 / 255.0, 168 / 255.0, 168 / 255.0, 1.0);
+}
+QColor darkGrey() {
+    return QColor::fromRgbF(40 / 255.0, 40 / 255.0, 40 / 255.0, 1.0);
+}
 
 } // namespace
 
@@ -78,10 +82,16 @@ VantrelController::~VantrelController() {
         gController = nullptr;
 }
 
-VantrelController* VantrelController::controller() { return gController; }
+VantrelController* VantrelController::controller() {
+    return gController;
+}
 
-ImageBrowserView* VantrelController::imageBrowser() const { return mUi->mImageBrowser; }
-PreviewImageView* VantrelController::previewImage() const { return mUi->mPreviewImage; }
+ImageBrowserView* VantrelController::imageBrowser() const {
+    return mUi->mImageBrowser;
+}
+PreviewImageView* VantrelController::previewImage() const {
+    return mUi->mPreviewImage;
+}
 
 void VantrelController::awakeFromNib() {
     gController = this;
@@ -92,6 +102,9 @@ void VantrelController::awakeFromNib() {
     // The empty layout until the browser first reports its items.
     mUi->mBottomView->hide();
     mUi->mTopView->setIsResizable(true);
+    // Behind the preview the picture fills the whole area too: a tiled row would leave a
+    // band along its top edge.
+    mUi->mPreviewImageViewBackground->setIsResizable(true);
 
     mUi->mTopView->setBackgroundImage(skinPicture(QStringLiteral("launch-background.png")));
     mUi->mPreviewOptionsViewBackground->setBackgroundImage(
@@ -101,14 +114,16 @@ void VantrelController::awakeFromNib() {
     mUi->mBrowserBackground->setBackgroundImage(skinPicture(QStringLiteral("bg-file-area.png")));
     mUi->mEffectsViewToolBarBackground->setBackgroundImage(
         skinPicture(QStringLiteral("toolbar-actions.png")));
-    mUi->mEffectsTabViewBackground->setBackgroundImage(skinPicture(QStringLiteral("bg-actions.png")));
+    mUi->mEffectsTabViewBackground->setBackgroundImage(
+        skinPicture(QStringLiteral("bg-actions.png")));
 
     newNameOrOriginalPopUpDidChange(mUi->mNameNewOrOriginalPopUp);
     savePopupChanged(nullptr);
 
-    for (QLabel* unit : {mUi->mCropLeftPercentageOrPixelsLabel, mUi->mCropRightPercentageOrPixelsLabel,
-                         mUi->mCropTopPercentageOrPixelsLabel, mUi->mCropBottomPercentageOrPixelsLabel,
-                         mUi->mScaleXPercentageOrPixelsLabel, mUi->mScaleYPercentageOrPixelsLabel})
+    for (QLabel* unit :
+         {mUi->mCropLeftPercentageOrPixelsLabel, mUi->mCropRightPercentageOrPixelsLabel,
+          mUi->mCropTopPercentageOrPixelsLabel, mUi->mCropBottomPercentageOrPixelsLabel,
+          mUi->mScaleXPercentageOrPixelsLabel, mUi->mScaleYPercentageOrPixelsLabel})
         unit->setText(QStringLiteral("%"));
 
     mUi->mSaveDestinationPathFolderIcon->setIcon(
@@ -128,9 +143,9 @@ void VantrelController::awakeFromNib() {
     // Lowered and raised cells are told apart by the style sheet.
     mUi->mPreviewZoomLabel->setProperty("backgroundStyle", QStringLiteral("lowered"));
     mUi->mPreviewZoomPercentage->setProperty("backgroundStyle", QStringLiteral("lowered"));
-    for (ImageButton* button : {mUi->mOpenSaveButton, mUi->mResetAllEffectsButton, mUi->mAdjustButton,
-                                mUi->mCropButton, mUi->mRotateAndScaleButton, mUi->mNameButton,
-                                mUi->mSaveButton})
+    for (ImageButton* button :
+         {mUi->mOpenSaveButton, mUi->mResetAllEffectsButton, mUi->mAdjustButton, mUi->mCropButton,
+          mUi->mRotateAndScaleButton, mUi->mNameButton, mUi->mSaveButton})
         button->setBackgroundStyle(ImageButton::Raised);
 
     ImageBrowserView* browser = mUi->mImageBrowser;
@@ -139,6 +154,11 @@ void VantrelController::awakeFromNib() {
     browser->setAllowsReordering(true);
     browser->setAnimates(true);
     browser->setCellTitleColor(Qt::white);
+
+    // The photos get the larger share of the lower half.
+    mUi->mBottomSplitView->setStretchFactor(0, 3);
+    mUi->mBottomSplitView->setStretchFactor(1, 2);
+    mUi->mBottomSplitView->setSizes({620, 540});
 
     selectTabViewItemAdjust(nullptr);
     browser->reloadData();
@@ -151,7 +171,8 @@ void VantrelController::updateOutlets() {
         ui.mOpenSaveButton->setEnabled(true);
         ui.mOpenSaveButton->setText(QStringLiteral("Run Batch..."));
         ui.mOpenSaveButton->setImage(skinPicture(QStringLiteral("button-go-normal.png")));
-        ui.mOpenSaveButton->setAlternateImage(skinPicture(QStringLiteral("button-go-highlighted.png")));
+        ui.mOpenSaveButton->setAlternateImage(
+            skinPicture(QStringLiteral("button-go-highlighted.png")));
         // The layouts of the main view keep the top view directly above the bottom view.
         ui.mTopView->setBackgroundImage(skinPicture(QStringLiteral("bg-preview.png")));
         ui.mBrowserZoomSlider->show();
@@ -170,7 +191,8 @@ void VantrelController::updateOutlets() {
         ui.mTopView->setBackgroundImage(skinPicture(QStringLiteral("launch-background.png")));
         ui.mOpenSaveButton->setText(QStringLiteral("Add Images..."));
         ui.mOpenSaveButton->setImage(skinPicture(QStringLiteral("button-open-normal.png")));
-        ui.mOpenSaveButton->setAlternateImage(skinPicture(QStringLiteral("button-open-highlighted.png")));
+        ui.mOpenSaveButton->setAlternateImage(
+            skinPicture(QStringLiteral("button-open-highlighted.png")));
         ui.mOpenSaveButton->setEnabled(true);
         ui.mBrowserZoomSlider->hide();
         ui.mBottomView->hide();
@@ -228,8 +250,12 @@ void VantrelController::validateMenus() {
         action->setEnabled(validateMenuItem(action));
 }
 
-void VantrelController::contactSupport(QObject*) { openUrl(supportMailUrl()); }
-void VantrelController::showFaq(QObject*) { openUrl(helpPageUrl(QString::fromLatin1(helpFaqPage))); }
+void VantrelController::contactSupport(QObject*) {
+    openUrl(supportMailUrl());
+}
+void VantrelController::showFaq(QObject*) {
+    openUrl(helpPageUrl(QString::fromLatin1(helpFaqPage)));
+}
 void VantrelController::showHelp(QObject*) {
     openUrl(helpPageUrl(QString::fromLatin1(helpTutorialPage)));
 }
@@ -283,6 +309,18 @@ void VantrelController::connectActions() {
             [this] { selectTabViewItemName(mUi->mNameButton); });
     connect(ui.mSaveButton, &QPushButton::clicked, this,
             [this] { selectTabViewItemSave(mUi->mSaveButton); });
+    connect(ui.mPreviewImageZoomSlider, &QSlider::valueChanged, this,
+            [this] { previewImageZoomSliderDidChange(mUi->mPreviewImageZoomSlider); });
+    connect(ui.mActualSizeButton, &QPushButton::clicked, this,
+            [this] { fitToScreenActualSizeDidChange(mUi->mActualSizeButton); });
+    connect(ui.mFitToScreenButton, &QPushButton::clicked, this,
+            [this] { fitToScreenActualSizeDidChange(mUi->mFitToScreenButton); });
+    connect(ui.mEffectsOnOrOffSwitch, &QSlider::valueChanged, this,
+            [this] { effectsOnOrOffSwitchDidChange(mUi->mEffectsOnOrOffSwitch); });
+    connect(ui.mFXOnButton, &QPushButton::clicked, this,
+            [this] { effectsOnOrOffTextFieldIsClicked(mUi->mFXOnButton); });
+    connect(ui.mFXOffButton, &QPushButton::clicked, this,
+            [this] { effectsOnOrOffTextFieldIsClicked(mUi->mFXOffButton); });
     connect(ui.mBrowserZoomSlider, &QSlider::valueChanged, this,
             [this] { browserZoomSliderDidChange(mUi->mBrowserZoomSlider); });
 
@@ -313,8 +351,9 @@ void VantrelController::connectActions() {
 
 void VantrelController::newNameOrOriginalPopUpDidChange(QObject* sender) {
     const bool keepOriginal = mUi->mNameNewOrOriginalPopUp->currentIndex() == 1;
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             mUi->mNewNameTextField, mUi->mNewNameLabel, mUi->mNameSerializePopUp, mUi->mNameAppendSuffix})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{mUi->mNewNameTextField, mUi->mNewNameLabel,
+                                         mUi->mNameSerializePopUp, mUi->mNameAppendSuffix})
         control->setVisible(!keepOriginal);
     if (sender)
         saveDefaults(sender);
@@ -322,8 +361,9 @@ void VantrelController::newNameOrOriginalPopUpDidChange(QObject* sender) {
 
 void VantrelController::savePopupChanged(QObject* sender) {
     const bool jpeg = mUi->mSaveOptionFileTypeButton->currentText() == QLatin1String("JPG");
-    for (QWidget* control : std::initializer_list<QWidget*>{
-             mUi->mSaveOptionQualitySlider, mUi->mSaveOptionQualityLabel, mUi->mSaveOptionQualityValue})
+    for (QWidget* control : std::initializer_list<QWidget*>{mUi->mSaveOptionQualitySlider,
+                                                            mUi->mSaveOptionQualityLabel,
+                                                            mUi->mSaveOptionQualityValue})
         control->setVisible(jpeg);
     if (sender)
         saveDefaults(sender);

@@ -103,8 +103,16 @@ public:
     void revealInFinder(QObject* sender);
     void showImageInfo(QObject* sender);
     void browserZoomSliderDidChange(QObject* sender);
-    // Shows the photo at indexOfSelectedImage in the preview.
+
+    // --- the preview (ui/PreviewLogic.cpp)
+    // Shows the photo at indexOfSelectedImage in the preview. The photo is rendered on a
+    // worker; a newer request makes older results void.
     void reloadImageAfterApplyingEffects();
+    void previewImageZoomSliderDidChange(QObject* sender);
+    void fitToScreenActualSizeDidChange(QObject* sender);
+    void redoFitToScreen();
+    void effectsOnOrOffSwitchDidChange(QObject* sender);
+    void effectsOnOrOffTextFieldIsClicked(QObject* sender);
 
     // --- action tabs (ui/ActionTabs.cpp)
     void selectTabViewItemAdjust(QObject* sender);
@@ -155,13 +163,14 @@ private:
     void startOpeningThread(std::vector<std::string> paths);
     void openingThreadFinished();
     void selectTabViewItemAtIndex(int index);
+    void showZoomPercentage();
 
     std::unique_ptr<Ui::MainWindow> mUi;
     std::unique_ptr<Ui::ProgressSheet> mSheetUi;
-    QDialog* mSheet = nullptr;  // child of the window
-    QMenu* mRightClickMenu = nullptr;  // child of the window
-    QTimer* mProgressTimer = nullptr;  // child of the window
-    QEventLoop* mSheetLoop = nullptr;  // the modal loop of the sheet on view, on the stack
+    QDialog* mSheet = nullptr;        // child of the window
+    QMenu* mRightClickMenu = nullptr; // child of the window
+    QTimer* mProgressTimer = nullptr; // child of the window
+    QEventLoop* mSheetLoop = nullptr; // the modal loop of the sheet on view, on the stack
 
     std::atomic<bool> mModalSheetShouldEnd{false};
     bool mShouldPlaySoundAfterProcessing = false;
@@ -176,6 +185,9 @@ private:
     std::unique_ptr<QThread> mOpeningThread;
     std::unique_ptr<ImportWalker> mWalker;
     bool mOpenPanelIsOnView = false;
+    // Counts preview requests so that a slow render never replaces a newer one.
+    std::shared_ptr<std::atomic<unsigned>> mPreviewGeneration =
+        std::make_shared<std::atomic<unsigned>>(0);
     // Desktop open requests that arrived while an operation ran, oldest first.
     std::vector<std::vector<std::string>> mPendingOpenRequests;
 };

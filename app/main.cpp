@@ -32,8 +32,9 @@ int main(int argc, char** argv) {
                          controller.applicationShouldHandleReopen(controller.isVisible());
                          controller.openFiles(paths);
                      });
-    QObject::connect(&instance, &vantrel::SingleInstance::activationRequested, &controller,
-                     [&controller] { controller.applicationShouldHandleReopen(controller.isVisible()); });
+    QObject::connect(
+        &instance, &vantrel::SingleInstance::activationRequested, &controller,
+        [&controller] { controller.applicationShouldHandleReopen(controller.isVisible()); });
     controller.show();
     controller.applicationDidFinishLaunching();
     if (!files.empty())

@@ -38,7 +38,7 @@ public:
     const Image* imageBrowserItemAtIndex(ImageBrowserView*, int index) override {
         const auto& images = mData.currentImages();
         return index >= 0 && index < static_cast<int>(images.size()) ? images[index].get()
-                                                                      : nullptr;
+                                                                     : nullptr;
     }
     bool imageBrowserMoveItemsAtIndexes(ImageBrowserView*, const QList<int>& indexes,
                                         int destination) override {

@@ -31,7 +31,7 @@ const Image* VantrelController::imageBrowserItemAtIndex(ImageBrowserView*, int i
 }
 
 bool VantrelController::imageBrowserMoveItemsAtIndexes(ImageBrowserView*, const QList<int>& indexes,
-                                                        int destinationIndex) {
+                                                       int destinationIndex) {
     // The batch holds still while an import or export uses it.
     if (operationIsRunning())
         return false;
@@ -39,14 +39,16 @@ bool VantrelController::imageBrowserMoveItemsAtIndexes(ImageBrowserView*, const 
                               destinationIndex);
 }
 
-void VantrelController::imageBrowserRemoveItemsAtIndexes(ImageBrowserView*, const QList<int>& indexes) {
+void VantrelController::imageBrowserRemoveItemsAtIndexes(ImageBrowserView*,
+                                                         const QList<int>& indexes) {
     if (operationIsRunning())
         return;
     removeItemsAtIndexes(AppData::sharedData(), toVector(indexes));
     updateDatasource();
 }
 
-void VantrelController::imageBrowserCellWasDoubleClickedAtIndex(ImageBrowserView* browser, int index) {
+void VantrelController::imageBrowserCellWasDoubleClickedAtIndex(ImageBrowserView* browser,
+                                                                int index) {
     browser->setSelectionIndexes({index}, false);
     revealInFinder(browser);
 }
@@ -57,7 +59,8 @@ void VantrelController::imageBrowserCellWasRightClickedAtIndex(ImageBrowserView*
     mRightClickMenu->popup(globalPosition);
 }
 
-void VantrelController::imageBrowserBackgroundWasRightClicked(ImageBrowserView*, QPoint globalPosition) {
+void VantrelController::imageBrowserBackgroundWasRightClicked(ImageBrowserView*,
+                                                              QPoint globalPosition) {
     validateMenus();
     mRightClickMenu->popup(globalPosition);
 }
@@ -99,10 +102,6 @@ void VantrelController::browserZoomSliderDidChange(QObject*) {
     const double range = std::max(1, slider->maximum() - slider->minimum());
     mUi->mImageBrowser->setZoomValue((slider->value() - slider->minimum()) / range);
     mUi->mImageBrowser->viewport()->update();
-}
-
-void VantrelController::reloadImageAfterApplyingEffects() {
-    // The preview of the selected photo plugs in here.
 }
 
 } // namespace vantrel

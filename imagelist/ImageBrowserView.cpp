@@ -72,9 +72,8 @@ public:
 
         const QImage image = index.data(Qt::DecorationRole).value<QImage>();
         if (!image.isNull()) {
-            const double scale =
-                std::min(static_cast<double>(side) / image.width(),
-                         static_cast<double>(side) / image.height());
+            const double scale = std::min(static_cast<double>(side) / image.width(),
+                                          static_cast<double>(side) / image.height());
             const QSizeF size(image.width() * scale, image.height() * scale);
             // Standing on the square's bottom edge keeps every title close to its picture.
             const QRectF target(area.left() + (side - size.width()) / 2.0,
@@ -170,7 +169,6 @@ ImageBrowserView::ImageBrowserView(QWidget* parent) : QListView(parent) {
     setDefaultDropAction(Qt::MoveAction);
     setDropIndicatorShown(false);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setFrameShape(QFrame::NoFrame);
     setBackgroundColor(Qt::transparent);
     setIconSize(QSize(kSmallestSide, kSmallestSide));
@@ -275,9 +273,8 @@ void ImageBrowserView::applySelection(const QList<int>& indexes, bool byExtendin
         selectionModel()->setCurrentIndex(mModel->index(rows.last()),
                                           QItemSelectionModel::NoUpdate);
     }
-    selectionModel()->select(selection, byExtendingSelection
-                                            ? QItemSelectionModel::Select
-                                            : QItemSelectionModel::ClearAndSelect);
+    selectionModel()->select(selection, byExtendingSelection ? QItemSelectionModel::Select
+                                                             : QItemSelectionModel::ClearAndSelect);
 }
 
 void ImageBrowserView::notifySelectionChanged() {
@@ -324,7 +321,8 @@ ThumbnailCache& ImageBrowserView::thumbnails() {
 }
 
 int ImageBrowserView::thumbnailSide() const {
-    return static_cast<int>(std::lround(kSmallestSide + mZoomValue * (kLargestSide - kSmallestSide)));
+    return static_cast<int>(
+        std::lround(kSmallestSide + mZoomValue * (kLargestSide - kSmallestSide)));
 }
 
 QSize ImageBrowserView::cellSize() const {
@@ -334,8 +332,7 @@ QSize ImageBrowserView::cellSize() const {
 }
 
 void ImageBrowserView::updateThumbnailSide() {
-    mModel->setThumbnailSide(
-        static_cast<int>(std::ceil(thumbnailSide() * devicePixelRatioF())));
+    mModel->setThumbnailSide(static_cast<int>(std::ceil(thumbnailSide() * devicePixelRatioF())));
 }
 
 std::optional<ImageBrowserView::Grid> ImageBrowserView::grid() const {
@@ -382,8 +379,7 @@ std::optional<std::pair<int, int>> ImageBrowserView::visibleIndexes() const {
     const int firstLine = std::max(0, lineAt(0));
     const int lastLine = lineAt(height - 1);
     const long first = static_cast<long>(firstLine) * g->columns;
-    const long last =
-        std::min<long>(count - 1, (static_cast<long>(lastLine) + 1) * g->columns - 1);
+    const long last = std::min<long>(count - 1, (static_cast<long>(lastLine) + 1) * g->columns - 1);
     if (lastLine < 0 || first > last) {
         return std::nullopt;
     }
@@ -401,8 +397,7 @@ int ImageBrowserView::dropIndexAt(const QPoint& position) const {
         return 0;
     }
     // Columns are counted from cell centres: the left half of a cell means in front of it.
-    const double column =
-        std::floor(double(position.x() - g->origin.x()) / g->columnWidth + 0.5);
+    const double column = std::floor(double(position.x() - g->origin.x()) / g->columnWidth + 0.5);
     const double index = line * g->columns + std::clamp(column, 0.0, double(g->columns));
     return static_cast<int>(std::min<double>(index, count));
 }
@@ -484,9 +479,27 @@ void ImageBrowserView::thumbnailArrived(const QByteArray& path) {
     }
 }
 
+namespace {
+
+bool isRemoveKey(const QKeyEvent* event) {
+    return (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) &&
+           event->modifiers() == Qt::NoModifier;
+}
+
+} // namespace
+
+bool ImageBrowserView::event(QEvent* event) {
+    // With the grid focused, Delete removes every selected photo here, before a menu
+    // shortcut on the same key (which removes only the previewed one) can take it.
+    if (event->type() == QEvent::ShortcutOverride && isRemoveKey(static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
+    return QListView::event(event);
+}
+
 void ImageBrowserView::keyPressEvent(QKeyEvent* event) {
-    if ((event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) &&
-        event->modifiers() == Qt::NoModifier) {
+    if (isRemoveKey(event)) {
         const QList<int> selected = selectionIndexes();
         if (mDelegate && !selected.isEmpty()) {
             mDelegate->imageBrowserRemoveItemsAtIndexes(this, selected);
@@ -534,7 +547,8 @@ void ImageBrowserView::startDrag(Qt::DropActions) {
     // Qt deletes the drag once it ends.
     auto* drag = new QDrag(this);
     drag->setMimeData(mime);
-    const QModelIndex lead = currentIndex().isValid() ? currentIndex() : mModel->index(selected.first());
+    const QModelIndex lead =
+        currentIndex().isValid() ? currentIndex() : mModel->index(selected.first());
     const QImage picture = lead.data(Qt::DecorationRole).value<QImage>();
     if (!picture.isNull()) {
         const int side = std::min(thumbnailSide(), 96);

@@ -73,6 +73,7 @@ public:
     bool moveItemsAtIndexes(const QList<int>& indexes, int destinationIndex);
 
 protected:
+    bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;

@@ -76,12 +76,13 @@ void VantrelController::addImagesFromFileNames(const std::vector<std::string>& p
 }
 
 void VantrelController::startOpeningThread(std::vector<std::string> paths) {
-    mWalker = std::make_unique<ImportWalker>(
-        AppData::sharedData(), mModalSheetShouldEnd, [this](long counter, long toAdd) {
-            // Only counted here; the sheet's timer draws the bar on the GUI thread.
-            mAddingImagesCounter.store(counter);
-            mNumberOfFilesToAdd.store(toAdd);
-        });
+    mWalker = std::make_unique<ImportWalker>(AppData::sharedData(), mModalSheetShouldEnd,
+                                             [this](long counter, long toAdd) {
+                                                 // Only counted here; the sheet's timer draws the
+                                                 // bar on the GUI thread.
+                                                 mAddingImagesCounter.store(counter);
+                                                 mNumberOfFilesToAdd.store(toAdd);
+                                             });
     ImportWalker* walker = mWalker.get();
     mOpeningThread.reset(QThread::create([this, walker, paths = std::move(paths)] {
         walker->addImagesWithPaths(paths);
@@ -91,14 +92,16 @@ void VantrelController::startOpeningThread(std::vector<std::string> paths) {
         }
         // The hand-over happens on the GUI thread while this thread waits, so that the
         // batch list is only ever changed there.
-        QMetaObject::invokeMethod(this, [this] { updateDatasource(); }, Qt::BlockingQueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { updateDatasource(); }, Qt::BlockingQueuedConnection);
         QMetaObject::invokeMethod(
             this, [this] { stopModalWindow(nullptr); }, Qt::BlockingQueuedConnection);
         mAddingImagesCounter.store(mNumberOfFilesToAdd.load());
     }));
     mOpeningThread->setObjectName(QStringLiteral("Opening"));
-    connect(mOpeningThread.get(), &QThread::finished, this, [this] { openingThreadFinished(); },
-            Qt::QueuedConnection);
+    connect(
+        mOpeningThread.get(), &QThread::finished, this, [this] { openingThreadFinished(); },
+        Qt::QueuedConnection);
     mOpeningThread->start();
 }
 
@@ -110,7 +113,9 @@ void VantrelController::openingThreadFinished() {
     runPendingOpenRequests();
 }
 
-bool VantrelController::isImporting() const { return mOpeningThread != nullptr; }
+bool VantrelController::isImporting() const {
+    return mOpeningThread != nullptr;
+}
 
 void VantrelController::updateDatasource() {
     vantrel::updateDatasource(AppData::sharedData());

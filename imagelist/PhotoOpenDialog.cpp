@@ -15,7 +15,8 @@ PhotoOpenDialog::PhotoOpenDialog(QWidget* parent) : QFileDialog(parent) {
     setAcceptMode(QFileDialog::AcceptOpen);
     setWindowTitle(tr("Add Photos"));
     setLabelText(QFileDialog::Accept, tr("Add"));
-    setNameFilters({tr("Photos (%1)").arg(photoPatterns().join(QLatin1Char(' '))), tr("All files (*)")});
+    setNameFilters(
+        {tr("Photos (%1)").arg(photoPatterns().join(QLatin1Char(' '))), tr("All files (*)")});
     setDirectory(QDir::home());
     setWindowModality(Qt::WindowModal);
 }

@@ -46,8 +46,8 @@ void startTile(int side, QPainter& painter, QImage& image) {
     image.fill(Qt::transparent);
     painter.begin(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    const QRectF tile = QRectF(image.rect()).adjusted(side * 0.06, side * 0.06, -side * 0.06,
-                                                      -side * 0.06);
+    const QRectF tile =
+        QRectF(image.rect()).adjusted(side * 0.06, side * 0.06, -side * 0.06, -side * 0.06);
     painter.setPen(QPen(QColor(255, 255, 255, 46), std::max(1.0, side / 96.0)));
     painter.setBrush(QColor(255, 255, 255, 16));
     painter.drawRoundedRect(tile, side * 0.06, side * 0.06);
@@ -159,7 +159,8 @@ void ThumbnailCache::jobFinished(const QByteArray& path, int bucket, const QImag
     if (image.isNull()) {
         mUnreadable.insert(path);
     } else {
-        mImages.insert(keyFor(path, bucket), new QImage(image), std::max<qint64>(1, image.sizeInBytes()));
+        mImages.insert(keyFor(path, bucket), new QImage(image),
+                       std::max<qint64>(1, image.sizeInBytes()));
     }
     Q_EMIT thumbnailReady(path);
     startJobs();
@@ -204,8 +205,8 @@ QImage ThumbnailCache::unreadablePicture(int side) {
     const double s = side;
     const QPointF centre(s * 0.5, s * 0.5);
     const double radius = s * 0.16;
-    painter.setPen(QPen(QColor(222, 96, 84, 210), std::max(1.5, s / 28.0), Qt::SolidLine,
-                        Qt::RoundCap));
+    painter.setPen(
+        QPen(QColor(222, 96, 84, 210), std::max(1.5, s / 28.0), Qt::SolidLine, Qt::RoundCap));
     painter.setBrush(QColor(222, 96, 84, 36));
     painter.drawEllipse(centre, radius, radius);
     const double d = radius * 0.7071;

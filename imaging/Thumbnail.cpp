@@ -65,8 +65,7 @@ std::optional<Bitmap> makeThumbnail(const std::string& path, int maxSide, QStrin
     }
     // O_NONBLOCK: a file swapped for a FIFO after it was added must not block the open;
     // fstat then says what was really opened, and only a regular file is read.
-    const FileDescriptor file(
-        ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
     if (file.get() < 0) {
         explain(why, QStringLiteral("the file cannot be opened: %1")
                          .arg(QString::fromLocal8Bit(std::strerror(errno))));

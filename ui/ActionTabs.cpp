@@ -7,22 +7,31 @@
 
 namespace vantrel {
 
-void VantrelController::selectTabViewItemAdjust(QObject*) { selectTabViewItemAtIndex(0); }
-void VantrelController::selectTabViewItemCrop(QObject*) { selectTabViewItemAtIndex(1); }
-void VantrelController::selectTabViewItemScale(QObject*) { selectTabViewItemAtIndex(2); }
-void VantrelController::selectTabViewItemName(QObject*) { selectTabViewItemAtIndex(3); }
-void VantrelController::selectTabViewItemSave(QObject*) { selectTabViewItemAtIndex(4); }
+void VantrelController::selectTabViewItemAdjust(QObject*) {
+    selectTabViewItemAtIndex(0);
+}
+void VantrelController::selectTabViewItemCrop(QObject*) {
+    selectTabViewItemAtIndex(1);
+}
+void VantrelController::selectTabViewItemScale(QObject*) {
+    selectTabViewItemAtIndex(2);
+}
+void VantrelController::selectTabViewItemName(QObject*) {
+    selectTabViewItemAtIndex(3);
+}
+void VantrelController::selectTabViewItemSave(QObject*) {
+    selectTabViewItemAtIndex(4);
+}
 
 void VantrelController::selectTabViewItemAtIndex(int index) {
     mUi->mTabViewEffects->setCurrentIndex(index);
     ImageButton* const buttons[] = {mUi->mAdjustButton, mUi->mCropButton,
-                                          mUi->mRotateAndScaleButton, mUi->mNameButton,
-                                          mUi->mSaveButton};
+                                    mUi->mRotateAndScaleButton, mUi->mNameButton, mUi->mSaveButton};
     for (int i = 0; i < 5; ++i)
         buttons[i]->setChecked(i == index);
     for (int i = 0; i < 5; ++i)
         buttons[i]->setImage(skinPicture(i == index ? QStringLiteral("action-item-activated.png")
-                                              : QStringLiteral("action-item.png")));
+                                                    : QStringLiteral("action-item.png")));
 }
 
 void VantrelController::setButtonTitleFor(ImageButton* button, const QString& title,

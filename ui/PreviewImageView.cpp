@@ -41,6 +41,10 @@ void PreviewImageView::showPlaceholder() {
     update();
 }
 
+QSize PreviewImageView::imageSize() const {
+    return (QSizeF(mImage.size()) / mImage.devicePixelRatio()).toSize();
+}
+
 void PreviewImageView::paintEvent(QPaintEvent*) {
     if (mImage.isNull())
         return;
@@ -58,7 +62,8 @@ void PreviewImageView::paintEvent(QPaintEvent*) {
         return;
     }
     const double z = mZoomFactor;
-    painter.translate(width() * 0.5 - z * image.width() * 0.5, height() * 0.5 - z * image.height() * 0.5);
+    painter.translate(width() * 0.5 - z * image.width() * 0.5,
+                      height() * 0.5 - z * image.height() * 0.5);
     painter.scale(z, z);
     painter.drawImage(QRectF(QPointF(0, 0), image), mImage);
 }

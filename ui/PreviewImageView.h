@@ -20,6 +20,8 @@ public:
 
     void setImage(const QImage& image);
     const QImage& image() const { return mImage; }
+    // The picture's size in photo pixels (what zoom 1 shows).
+    QSize imageSize() const;
     void showPlaceholder();
     bool isShowingPlaceholder() const { return mShowsPlaceholder; }
 

@@ -64,7 +64,9 @@ void prepareGuiTestEnvironment() {
     initImaging("vantrel-gui-test");
 }
 
-QString testHome() { return gHome ? gHome->path() : QString(); }
+QString testHome() {
+    return gHome ? gHome->path() : QString();
+}
 
 QStringList takeLoggedLines() {
     ensureCapturing();

@@ -25,12 +25,12 @@ bool waitUntil(const std::function<bool()>& done, int milliseconds = 10000);
 } // namespace vantrel::test
 
 // Use in place of QTEST_MAIN so the environment is prepared before QApplication exists.
-#define VANTREL_GUI_TEST_MAIN(TestClass)                                                   \
-    int main(int argc, char** argv) {                                                      \
-        vantrel::test::prepareGuiTestEnvironment();                                        \
-        QApplication app(argc, argv);                                                      \
-        app.setAttribute(Qt::AA_Use96Dpi, true);                                           \
-        TestClass test;                                                                    \
-        QTEST_SET_MAIN_SOURCE_PATH                                                         \
-        return QTest::qExec(&test, argc, argv);                                            \
+#define VANTREL_GUI_TEST_MAIN(TestClass)                                                           \
+    int main(int argc, char** argv) {                                                              \
+        vantrel::test::prepareGuiTestEnvironment();                                                \
+        QApplication app(argc, argv);                                                              \
+        app.setAttribute(Qt::AA_Use96Dpi, true);                                                   \
+        TestClass test;                                                                            \
+        QTEST_SET_MAIN_SOURCE_PATH                                                                 \
+        return QTest::qExec(&test, argc, argv);                                                    \
     }

@@ -66,7 +66,7 @@ public:
     const Image* imageBrowserItemAtIndex(ImageBrowserView*, int index) override {
         const auto& images = data.currentImages();
         return index >= 0 && index < static_cast<int>(images.size()) ? images[index].get()
-                                                                      : nullptr;
+                                                                     : nullptr;
     }
     bool imageBrowserMoveItemsAtIndexes(ImageBrowserView*, const QList<int>& indexes,
                                         int destinationIndex) override {
@@ -239,7 +239,8 @@ void ImageBrowserTest::itemsAreReadLiveFromTheOwner() {
              QByteArray("/photos/summer/beach.jpg"));
     // A name that is not UTF-8 keeps its bytes as identity and is shown as the system does.
     const QModelIndex second = view.model()->index(1, 0);
-    QCOMPARE(second.data(ImageBrowserModel::PathRole).toByteArray(), QByteArray::fromStdString(odd));
+    QCOMPARE(second.data(ImageBrowserModel::PathRole).toByteArray(),
+             QByteArray::fromStdString(odd));
     QCOMPARE(second.data(Qt::DisplayRole).toString(),
              QFile::decodeName(QByteArray("caf\xe9-\xff.jpg")));
 
@@ -289,7 +290,8 @@ void ImageBrowserTest::dropPointsMapToIndexesInFrontOfCells() {
     QCOMPARE(view.dropIndexAt(third.center() - QPoint(third.width() / 4, 0)), 2);
     QCOMPARE(view.dropIndexAt(third.center() + QPoint(third.width() / 4, 0)), 3);
     // The second line starts where the first one's cells per line end.
-    const QRect below = view.visualRect(view.model()->index(0, 0)).translated(0, third.height() + 2 * view.spacing());
+    const QRect below = view.visualRect(view.model()->index(0, 0))
+                            .translated(0, third.height() + 2 * view.spacing());
     const QModelIndex underneath = view.indexAt(below.center());
     QVERIFY(underneath.isValid());
     QCOMPARE(view.dropIndexAt(below.center() - QPoint(below.width() / 4, 0)), underneath.row());
@@ -435,7 +437,9 @@ void ImageBrowserTest::thumbnailsAreMadeOnlyNearTheScreen() {
     view.setDelegate(&owner);
     view.show();
     QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QVERIFY(test::waitUntil([&] { return view.thumbnails().isIdle() && statusOf(view, 0) == ThumbnailCache::Status::Ready; }));
+    QVERIFY(test::waitUntil([&] {
+        return view.thumbnails().isIdle() && statusOf(view, 0) == ThumbnailCache::Status::Ready;
+    }));
 
     const auto visible = view.visibleIndexes();
     QVERIFY(visible);
@@ -456,7 +460,9 @@ void ImageBrowserTest::thumbnailsAreMadeOnlyNearTheScreen() {
 
     // Jumping to the end makes the last cells, not the thousands in between.
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
-    QVERIFY(test::waitUntil([&] { return view.thumbnails().isIdle() && statusOf(view, 1999) == ThumbnailCache::Status::Ready; }));
+    QVERIFY(test::waitUntil([&] {
+        return view.thumbnails().isIdle() && statusOf(view, 1999) == ThumbnailCache::Status::Ready;
+    }));
     QVERIFY2(view.thumbnails().jobsStarted() <= 6 * onScreen,
              qPrintable(QString::number(view.thumbnails().jobsStarted())));
     QCOMPARE(statusOf(view, 1000), ThumbnailCache::Status::Loading);
@@ -472,7 +478,9 @@ void ImageBrowserTest::unreadableFilesGetTheirOwnPicture() {
     ImageBrowserView view;
     view.setDelegate(&owner);
     view.show();
-    QVERIFY(test::waitUntil([&] { return view.thumbnails().isIdle() && statusOf(view, 0) == ThumbnailCache::Status::Ready; }));
+    QVERIFY(test::waitUntil([&] {
+        return view.thumbnails().isIdle() && statusOf(view, 0) == ThumbnailCache::Status::Ready;
+    }));
     QCOMPARE(statusOf(view, 1), ThumbnailCache::Status::Unreadable);
     QCOMPARE(statusOf(view, 2), ThumbnailCache::Status::Unreadable);
     const int side = view.thumbnailSide();

@@ -29,7 +29,9 @@ using namespace vantrel;
 
 namespace {
 
-AppData& data() { return AppData::sharedData(); }
+AppData& data() {
+    return AppData::sharedData();
+}
 
 std::vector<std::string> currentPaths() {
     std::vector<std::string> paths;
@@ -48,7 +50,8 @@ void touch(const QString& path) {
 void setBatchOfSize(long count) {
     ImageList images;
     for (long i = 0; i < count; ++i)
-        images.push_back(std::make_unique<Image>("/nonexistent/vantrel/photo" + std::to_string(i) + ".jpg"));
+        images.push_back(
+            std::make_unique<Image>("/nonexistent/vantrel/photo" + std::to_string(i) + ".jpg"));
     data().setCurrentImages(std::move(images));
     data().pathsOfImportedImages().clear();
 }
@@ -84,7 +87,7 @@ private Q_SLOTS:
     void initTestCase() {
         if (qEnvironmentVariableIsSet("VANTREL_TEST_SECOND_CONTROLLER")) {
             VantrelController first;
-            VantrelController second;  // ends the process
+            VantrelController second; // ends the process
             return;
         }
         test::takeLoggedLines();
@@ -123,7 +126,8 @@ private Q_SLOTS:
         QCOMPARE(settings.value("OpenDestinationFolderWhenDone").toBool(), true);
         // Steps other than the finishing flags write nothing.
         QVERIFY(!settings.contains("TargetDirectoryName"));
-        QVERIFY(!settings.contains("keepOriginalName") || settings.value("keepOriginalName").toInt() == 0);
+        QVERIFY(!settings.contains("keepOriginalName") ||
+                settings.value("keepOriginalName").toInt() == 0);
 
         const QString today = QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"));
         QCOMPARE(outlet<QLineEdit>("mNameTargetDirectoryTextField")->text(), "Export_" + today);
@@ -140,7 +144,8 @@ private Q_SLOTS:
         auto* field = outlet<QLineEdit>("mNameTargetDirectoryTextField");
         QSettings settings;
 
-        settings.setValue("TargetDirectoryName", "Export_" + today.addDays(-1).toString("yyyy-MM-dd"));
+        settings.setValue("TargetDirectoryName",
+                          "Export_" + today.addDays(-1).toString("yyyy-MM-dd"));
         settings.sync();
         mController->loadUserDefaults();
         QCOMPARE(field->text(), todayName);
@@ -182,7 +187,8 @@ private Q_SLOTS:
         label->setText("/tmp/elsewhere");
         mController->saveDefaults(outlet<QPushButton>("mSaveChooseButton"));
         settings.sync();
-        QCOMPARE(settings.value("SaveDestinationPath").toString(), QStringLiteral("/tmp/elsewhere"));
+        QCOMPARE(settings.value("SaveDestinationPath").toString(),
+                 QStringLiteral("/tmp/elsewhere"));
         // A saved destination elsewhere still has the default one made again.
         const QString destination = QFile::decodeName(defaultDestinationPath().c_str());
         QDir(destination).removeRecursively();
@@ -238,10 +244,14 @@ private Q_SLOTS:
         QTest::addColumn<QString>("padded");
         QTest::addColumn<QString>("plain");
         QTest::addColumn<bool>("secondHidden");
-        QTest::newRow("5") << 5 << "_1 to _5" << "_1 to _5" << true;
-        QTest::newRow("9") << 9 << "_1 to _9" << "_1 to _9" << true;
-        QTest::newRow("10") << 10 << "_01 to _10" << "_1 to _10" << false;
-        QTest::newRow("12") << 12 << "_01 to _12" << "_1 to _12" << false;
+        QTest::newRow("5") << 5 << "_1 to _5"
+                           << "_1 to _5" << true;
+        QTest::newRow("9") << 9 << "_1 to _9"
+                           << "_1 to _9" << true;
+        QTest::newRow("10") << 10 << "_01 to _10"
+                            << "_1 to _10" << false;
+        QTest::newRow("12") << 12 << "_01 to _12"
+                            << "_1 to _12" << false;
     }
 
     void serializeTitlesFollowTheBatchSize() {
@@ -269,8 +279,8 @@ private Q_SLOTS:
 
     void tabButtonsShowTheirPage() {
         auto* tabs = outlet<QStackedWidget>("mTabViewEffects");
-        const char* names[] = {"mAdjustButton", "mCropButton", "mRotateAndScaleButton", "mNameButton",
-                               "mSaveButton"};
+        const char* names[] = {"mAdjustButton", "mCropButton", "mRotateAndScaleButton",
+                               "mNameButton", "mSaveButton"};
         auto checkOnly = [&](int page) {
             QCOMPARE(tabs->currentIndex(), page);
             for (int i = 0; i < 5; ++i)
@@ -299,10 +309,13 @@ private Q_SLOTS:
 
         importByDrop({root, dir.path() + "/notes.jpeg", dir.path() + "/single.png"});
         const std::vector<std::string> paths = currentPaths();
-        const auto bytes = [](const QString& path) { return QFile::encodeName(path).toStdString(); };
+        const auto bytes = [](const QString& path) {
+            return QFile::encodeName(path).toStdString();
+        };
         QCOMPARE(paths.size(), size_t(4));
         const auto photo = std::find(paths.begin(), paths.end(), bytes(root + "/a/Photo.JPG"));
-        const auto scan = std::find(paths.begin(), paths.end(), bytes(root + "/a/deeper/scan.TIFF"));
+        const auto scan =
+            std::find(paths.begin(), paths.end(), bytes(root + "/a/deeper/scan.TIFF"));
         QVERIFY(photo != paths.end() && scan != paths.end());
         QCOMPARE(paths[2], bytes(dir.path() + "/notes.jpeg/notes.txt"));
         QCOMPARE(paths[3], bytes(dir.path() + "/single.png"));
@@ -388,19 +401,21 @@ private Q_SLOTS:
         touch(dir.path() + "/late.png");
         mController->openFiles({QFile::encodeName(dir.path() + "/big").toStdString()});
         mController->openFiles({QFile::encodeName(dir.path() + "/late.png").toStdString()});
-        QVERIFY(test::waitUntil([] { return AppData::sharedData().currentImages().size() == 3001; }, 60000));
+        QVERIFY(test::waitUntil([] { return AppData::sharedData().currentImages().size() == 3001; },
+                                60000));
         waitForImportToEnd();
         QCOMPARE(currentPaths().back(), QFile::encodeName(dir.path() + "/late.png").toStdString());
     }
 
     void browserMovesAndRemovesThroughTheController() {
-        setBatchOfSize(5);  // photo0 … photo4 stand for a … e
-        QVERIFY(mController->imageBrowserMoveItemsAtIndexes(mController->imageBrowser(), {0, 1}, 3));
+        setBatchOfSize(5); // photo0 … photo4 stand for a … e
+        QVERIFY(
+            mController->imageBrowserMoveItemsAtIndexes(mController->imageBrowser(), {0, 1}, 3));
         std::vector<std::string> names;
         for (const std::string& path : currentPaths())
             names.push_back(path.substr(path.rfind('/') + 1));
-        QCOMPARE(names, (std::vector<std::string>{"photo2.jpg", "photo0.jpg", "photo1.jpg", "photo3.jpg",
-                                                  "photo4.jpg"}));
+        QCOMPARE(names, (std::vector<std::string>{"photo2.jpg", "photo0.jpg", "photo1.jpg",
+                                                  "photo3.jpg", "photo4.jpg"}));
         mController->imageBrowser()->reloadData();
         mController->setIndexOfSelectedImage(1);
         mController->removeSelectedImage(nullptr);

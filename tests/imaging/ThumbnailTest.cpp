@@ -34,8 +34,7 @@ std::vector<int> pixel(const Bitmap& bitmap, int x, int y) {
     return ::testing::AssertionSuccess();
 }
 
-const std::vector<int> red{200, 30, 40}, green{20, 180, 60}, blue{30, 50, 210},
-    grey{128, 128, 128};
+const std::vector<int> red{200, 30, 40}, green{20, 180, 60}, blue{30, 50, 210}, grey{128, 128, 128};
 
 // Colours of the quadrants as shown: top-left, top-right, bottom-left, bottom-right.
 void expectQuadrants(const Bitmap& b, const std::vector<std::vector<int>>& colours) {
@@ -182,8 +181,8 @@ TEST(Thumbnail, EveryRealPhotoThatLibvipsReadsGetsOne) {
         EXPECT_GE(thumbnail->width, 1) << path;
         EXPECT_LE(std::max(thumbnail->width, thumbnail->height), 96) << path;
         EXPECT_TRUE(thumbnail->bands == 3 || thumbnail->bands == 4) << path;
-        EXPECT_EQ(thumbnail->pixels.size(), static_cast<size_t>(thumbnail->width) *
-                                                thumbnail->height * thumbnail->bands)
+        EXPECT_EQ(thumbnail->pixels.size(),
+                  static_cast<size_t>(thumbnail->width) * thumbnail->height * thumbnail->bands)
             << path;
     }
 }
@@ -226,11 +225,11 @@ TEST(Thumbnail, OpensRegularFilesOnly) {
 
 TEST(Thumbnail, ThreadsMakingThumbnailsAtOnceGetTheSameResults) {
     QTemporaryDir dir;
-    std::vector<std::string> paths{
-        writeQuadrantPhoto(dir, "a.png", 300, 200), writeQuadrantPhoto(dir, "b.jpg", 120, 260),
-        testdataPath("bad-seed/jpeg/vips-truncated.jpg"),
-        testdataPath("real/jpeg/orientation/Landscape_6.jpg"),
-        testdataPath("bad-seed/png/pillow-broken.png")};
+    std::vector<std::string> paths{writeQuadrantPhoto(dir, "a.png", 300, 200),
+                                   writeQuadrantPhoto(dir, "b.jpg", 120, 260),
+                                   testdataPath("bad-seed/jpeg/vips-truncated.jpg"),
+                                   testdataPath("real/jpeg/orientation/Landscape_6.jpg"),
+                                   testdataPath("bad-seed/png/pillow-broken.png")};
     std::vector<std::optional<Bitmap>> expected;
     for (const std::string& path : paths) {
         expected.push_back(makeThumbnail(path, 80));
