@@ -2,6 +2,7 @@
 
 #include "app/SystemLog.h"
 #include "imagelist/ImageBrowserDelegate.h"
+#include "imagelist/ImageBrowserView.h"
 #include "imagelist/ThumbnailCache.h"
 #include "imaging/Image.h"
 
@@ -10,7 +11,7 @@
 namespace vantrel {
 
 ImageBrowserModel::ImageBrowserModel(ImageBrowserView* browser, ThumbnailCache* thumbnails)
-    : mBrowser(browser), mThumbnails(thumbnails) {}
+    : QAbstractListModel(browser), mBrowser(browser), mThumbnails(thumbnails) {}
 
 void ImageBrowserModel::reload() {
     beginResetModel();

@@ -15,8 +15,9 @@ ctest --test-dir build --output-on-failure --parallel "$jobs"
 # Sanitizers: any report fails the run.
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_WERROR=ON \
     -DVANTREL_SANITIZE=ON -DVANTREL_BUILD_BENCH=OFF
-cmake --build build-sanitize --parallel "$jobs" --target vantrel_core_tests
+cmake --build build-sanitize --parallel "$jobs"
 export ASAN_OPTIONS="halt_on_error=1:abort_on_error=1:detect_leaks=1:strict_string_checks=1"
 export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp:print_suppressions=0"
+export QT_QPA_PLATFORM=offscreen
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
 ctest --test-dir build-sanitize --output-on-failure --parallel "$jobs"
