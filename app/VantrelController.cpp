@@ -158,7 +158,6 @@ void VantrelController::awakeFromNib() {
     // The photos get the larger share of the lower half.
     mUi->mBottomSplitView->setStretchFactor(0, 3);
     mUi->mBottomSplitView->setStretchFactor(1, 2);
-    mUi->mBottomSplitView->setSizes({620, 540});
 
     selectTabViewItemAdjust(nullptr);
     browser->reloadData();
@@ -177,6 +176,12 @@ void VantrelController::updateOutlets() {
         ui.mTopView->setBackgroundImage(skinPicture(QStringLiteral("bg-preview.png")));
         ui.mBrowserZoomSlider->show();
         ui.mBottomView->show();
+        if (!mBottomSplitPlaced) {
+            // The photos get the larger share of the lower half the first time it shows.
+            mBottomSplitPlaced = true;
+            const int width = std::max(ui.mMainView->width(), 800);
+            ui.mBottomSplitView->setSizes({width * 11 / 20, width * 9 / 20});
+        }
         ui.mResetAllEffectsButton->show();
         ui.mPreviewOptionsViewBackground->show();
 
@@ -185,6 +190,10 @@ void VantrelController::updateOutlets() {
         ui.mNameSerializePopUp->setItemText(1, second);
         setComboItemHidden(ui.mNameSerializePopUp, 1, first == second);
         ui.mBatchSummaryLabel->setText(n == 1 ? tr("1 photo") : tr("%1 photos").arg(n));
+        // Keyboard users land in the grid once there is something in it.
+        const QWidget* focused = QApplication::focusWidget();
+        if (!focused || focused == ui.mOpenSaveButton)
+            ui.mImageBrowser->setFocus();
     } else {
         ui.mPreviewImageViewBackground->setBackgroundImage(
             skinPicture(QStringLiteral("launch-background.png")));
@@ -200,6 +209,7 @@ void VantrelController::updateOutlets() {
         ui.mPreviewOptionsViewBackground->hide();
         ui.mPreviewImage->setZoomFactor(1.0f);
         ui.mBatchSummaryLabel->setText(QString());
+        ui.mOpenSaveButton->setFocus();
     }
     validateMenus();
 }

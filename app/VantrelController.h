@@ -185,6 +185,7 @@ private:
     std::unique_ptr<QThread> mOpeningThread;
     std::unique_ptr<ImportWalker> mWalker;
     bool mOpenPanelIsOnView = false;
+    bool mBottomSplitPlaced = false;
     // Counts preview requests so that a slow render never replaces a newer one.
     std::shared_ptr<std::atomic<unsigned>> mPreviewGeneration =
         std::make_shared<std::atomic<unsigned>>(0);

@@ -407,6 +407,24 @@ private Q_SLOTS:
         QCOMPARE(currentPaths().back(), QFile::encodeName(dir.path() + "/late.png").toStdString());
     }
 
+    void deleteInTheGridRemovesEverySelectedPhoto() {
+        setBatchOfSize(4);
+        ImageBrowserView* browser = mController->imageBrowser();
+        browser->reloadData();
+        mController->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(mController.get()));
+        browser->setFocus();
+        browser->setSelectionIndexes({0, 2}, false);
+        // Through the window, as a real key press: shortcuts get their chance first.
+        QTest::keyClick(mController->windowHandle(), Qt::Key_Delete);
+        QCOMPARE(currentPaths(), (std::vector<std::string>{"/nonexistent/vantrel/photo1.jpg",
+                                                           "/nonexistent/vantrel/photo3.jpg"}));
+        // Elsewhere the menu's Delete removes the previewed photo only.
+        mController->setIndexOfSelectedImage(1);
+        mController->findChild<QAction*>("mRemoveSelectedAction")->trigger();
+        QCOMPARE(currentPaths(), (std::vector<std::string>{"/nonexistent/vantrel/photo1.jpg"}));
+    }
+
     void browserMovesAndRemovesThroughTheController() {
         setBatchOfSize(5); // photo0 … photo4 stand for a … e
         QVERIFY(
