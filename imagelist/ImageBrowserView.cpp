@@ -21,6 +21,18 @@ namespace vantrel {
 
 namespace {
 
+// The indexes that name an item, ascending, each once.
+QList<int> validRows(const QList<int>& indexes, int count) {
+    QList<int> rows;
+    for (const int row : indexes) {
+        if (row >= 0 && row < count)
+            rows.append(row);
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    return rows;
+}
+
 constexpr int kSmallestSide = 64;
 constexpr int kLargestSide = 320;
 // Room around the picture for the selection halo, and between picture and title.
@@ -250,15 +262,7 @@ void ImageBrowserView::setSelectionIndexes(const QList<int>& indexes, bool byExt
 }
 
 void ImageBrowserView::applySelection(const QList<int>& indexes, bool byExtendingSelection) {
-    const int count = numberOfItems();
-    QList<int> rows;
-    for (const int row : indexes) {
-        if (row >= 0 && row < count) {
-            rows.append(row);
-        }
-    }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    const QList<int> rows = validRows(indexes, numberOfItems());
     QItemSelection selection;
     for (qsizetype i = 0; i < rows.size();) {
         qsizetype j = i;
@@ -404,14 +408,7 @@ int ImageBrowserView::dropIndexAt(const QPoint& position) const {
 
 bool ImageBrowserView::moveItemsAtIndexes(const QList<int>& indexes, int destinationIndex) {
     const int count = numberOfItems();
-    QList<int> rows;
-    for (const int row : indexes) {
-        if (row >= 0 && row < count) {
-            rows.append(row);
-        }
-    }
-    std::sort(rows.begin(), rows.end());
-    rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+    const QList<int> rows = validRows(indexes, count);
     if (!mDelegate || rows.isEmpty()) {
         return false;
     }
