@@ -1,6 +1,8 @@
 #include "imagelist/ImageBrowserView.h"
 
+#include "imagelist/BrowserCellDelegate.h"
 #include "imagelist/BrowserEdits.h"
+#include "imagelist/DroppedFiles.h"
 #include "imagelist/ImageBrowserDelegate.h"
 #include "imagelist/ImageBrowserModel.h"
 #include "imagelist/ThumbnailCache.h"
@@ -12,7 +14,6 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollBar>
-#include <QStyledItemDelegate>
 #include <QUrl>
 #include <algorithm>
 #include <cmath>
@@ -35,122 +36,10 @@ QList<int> validRows(const QList<int>& indexes, int count) {
 
 constexpr int kSmallestSide = 64;
 constexpr int kLargestSide = 320;
-// Room around the picture for the selection halo, and between picture and title.
-constexpr int kCellPadding = 10;
-constexpr int kTitleGap = 6;
 constexpr int kCellSpacing = 4;
 // Drags between two places of the same grid carry only this marker; the items are the
 // selection of the view the drag started in.
 const QString kInternalDragType = QStringLiteral("application/x-vantrel-browser-items");
-
-QStringList localFilePaths(const QMimeData* data) {
-    QStringList paths;
-    if (!data || !data->hasUrls()) {
-        return paths;
-    }
-    for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile() && !url.toLocalFile().isEmpty()) {
-            paths.append(url.toLocalFile());
-        }
-    }
-    return paths;
-}
-
-// One cell: the thumbnail fitted into a square, the file name centred under it. The
-// selection is a soft light halo with the title on an accent pill, which reads well on the
-// dark skin behind the transparent browser.
-class BrowserCellDelegate : public QStyledItemDelegate {
-public:
-    explicit BrowserCellDelegate(ImageBrowserView* view) : QStyledItemDelegate(view), mView(view) {}
-
-    QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return mView->cellSize();
-    }
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex& index) const override {
-        const QRect cell = option.rect;
-        const int side = mView->thumbnailSide();
-        const QRect area(cell.left() + (cell.width() - side) / 2, cell.top() + kCellPadding, side,
-                         side);
-        const bool selected = option.state.testFlag(QStyle::State_Selected);
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing);
-        if (selected) {
-            painter->setPen(Qt::NoPen);
-            painter->setBrush(QColor(255, 255, 255, 38));
-            painter->drawRoundedRect(QRectF(area).adjusted(-6, -6, 6, 6), 7, 7);
-        }
-
-        const QImage image = index.data(Qt::DecorationRole).value<QImage>();
-        if (!image.isNull()) {
-            const double scale = std::min(static_cast<double>(side) / image.width(),
-                                          static_cast<double>(side) / image.height());
-            const QSizeF size(image.width() * scale, image.height() * scale);
-            // Standing on the square's bottom edge keeps every title close to its picture.
-            const QRectF target(area.left() + (side - size.width()) / 2.0,
-                                area.top() + side - size.height(), size.width(), size.height());
-            painter->setRenderHint(QPainter::SmoothPixmapTransform,
-                                   std::abs(scale * mView->devicePixelRatioF() - 1.0) > 0.01);
-            painter->drawImage(target, image);
-            const bool isPhoto = index.data(ImageBrowserModel::ThumbnailStatusRole).toInt() ==
-                                 static_cast<int>(ThumbnailCache::Status::Ready);
-            if (isPhoto) {
-                painter->setRenderHint(QPainter::Antialiasing, false);
-                painter->setPen(QColor(0, 0, 0, 90));
-                painter->setBrush(Qt::NoBrush);
-                painter->drawRect(target.adjusted(-0.5, -0.5, -0.5, -0.5));
-                painter->setRenderHint(QPainter::Antialiasing);
-            }
-        }
-        if (option.state.testFlag(QStyle::State_HasFocus) && mView->hasFocus()) {
-            painter->setPen(QPen(QColor(255, 255, 255, 110), 1));
-            painter->setBrush(Qt::NoBrush);
-            painter->drawRoundedRect(QRectF(area).adjusted(-6.5, -6.5, 6.5, 6.5), 7, 7);
-        }
-
-        const QFontMetrics metrics(option.font);
-        const QRect titleArea(cell.left() + 4, area.bottom() + 1 + kTitleGap, cell.width() - 8,
-                              metrics.height() + 4);
-        const QString title =
-            elided(option.font, index.data(Qt::DisplayRole).toString(), titleArea.width() - 10);
-        if (selected) {
-            const int width = metrics.horizontalAdvance(title) + 12;
-            const QRectF pill(titleArea.center().x() - width / 2.0 + 0.5, titleArea.top(), width,
-                              titleArea.height());
-            painter->setPen(Qt::NoPen);
-            painter->setBrush(QColor(52, 112, 214));
-            painter->drawRoundedRect(pill, pill.height() / 2.0, pill.height() / 2.0);
-        }
-        painter->setFont(option.font);
-        painter->setPen(mView->cellTitleColor());
-        painter->drawText(titleArea, Qt::AlignHCenter | Qt::AlignVCenter, title);
-        painter->restore();
-    }
-
-private:
-    // Eliding lays the text out, which costs more than the rest of a cell together; names
-    // repeat from frame to frame while scrolling, so the result is kept per width and font.
-    QString elided(const QFont& font, const QString& title, int width) const {
-        if (width != mElidedWidth || font != mElidedFont || mElided.size() > 20000) {
-            mElided.clear();
-            mElidedWidth = width;
-            mElidedFont = font;
-        }
-        const auto found = mElided.constFind(title);
-        if (found != mElided.cend()) {
-            return *found;
-        }
-        const QString text = QFontMetrics(font).elidedText(title, Qt::ElideMiddle, width);
-        mElided.insert(title, text);
-        return text;
-    }
-
-    ImageBrowserView* mView;
-    mutable QHash<QString, QString> mElided;
-    mutable int mElidedWidth = -1;
-    mutable QFont mElidedFont;
-};
 
 } // namespace
 
@@ -332,7 +221,8 @@ int ImageBrowserView::thumbnailSide() const {
 QSize ImageBrowserView::cellSize() const {
     const int side = thumbnailSide();
     const int title = fontMetrics().height() + 4;
-    return {side + 2 * kCellPadding, kCellPadding + side + kTitleGap + title + kCellPadding / 2};
+    return {side + 2 * BrowserCell::padding,
+            BrowserCell::padding + side + BrowserCell::titleGap + title + BrowserCell::padding / 2};
 }
 
 void ImageBrowserView::updateThumbnailSide() {

@@ -1,6 +1,7 @@
 #include "ui/PreviewImageView.h"
 
 #include "app/VantrelController.h"
+#include "imagelist/DroppedFiles.h"
 #include "ui/Skin.h"
 
 #include <QDragEnterEvent>
@@ -9,20 +10,6 @@
 #include <QUrl>
 
 namespace vantrel {
-namespace {
-
-QStringList localFilePaths(const QMimeData* mime) {
-    QStringList paths;
-    if (!mime)
-        return paths;
-    for (const QUrl& url : mime->urls()) {
-        if (url.isLocalFile())
-            paths << url.toLocalFile();
-    }
-    return paths;
-}
-
-} // namespace
 
 PreviewImageView::PreviewImageView(QWidget* parent) : QWidget(parent) {
     setAcceptDrops(true);
