@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <functional>
 
 namespace vantrel {
 
@@ -166,54 +167,57 @@ void ThumbnailCache::jobFinished(const QByteArray& path, int bucket, const QImag
     startJobs();
 }
 
-QImage ThumbnailCache::loadingPicture(int side) {
-    static QHash<int, QImage> pictures;
-    if (const auto found = pictures.constFind(side); found != pictures.cend()) {
+namespace {
+
+// Each placeholder is drawn once per size and kept: cells ask for it on every repaint.
+QImage placeholderTile(QHash<int, QImage>& drawn, int side,
+                       const std::function<void(QPainter&, double)>& drawMark) {
+    if (const auto found = drawn.constFind(side); found != drawn.cend()) {
         return *found;
     }
     QImage image;
     QPainter painter;
     startTile(side, painter, image);
-    // A small landscape: a hill and a sun, as quiet as the tile.
-    const QColor ink(255, 255, 255, 64);
-    painter.setPen(Qt::NoPen);
-    painter.setBrush(ink);
-    const double s = side;
-    painter.drawEllipse(QPointF(s * 0.60, s * 0.40), s * 0.055, s * 0.055);
-    QPainterPath hills;
-    hills.moveTo(s * 0.30, s * 0.64);
-    hills.lineTo(s * 0.44, s * 0.47);
-    hills.lineTo(s * 0.54, s * 0.58);
-    hills.lineTo(s * 0.60, s * 0.52);
-    hills.lineTo(s * 0.70, s * 0.64);
-    hills.closeSubpath();
-    painter.drawPath(hills);
+    drawMark(painter, side);
     painter.end();
-    pictures.insert(side, image);
+    drawn.insert(side, image);
     return image;
+}
+
+} // namespace
+
+QImage ThumbnailCache::loadingPicture(int side) {
+    static QHash<int, QImage> pictures;
+    return placeholderTile(pictures, side, [](QPainter& painter, double s) {
+        // A small landscape: a hill and a sun, as quiet as the tile.
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(QColor(255, 255, 255, 64));
+        painter.drawEllipse(QPointF(s * 0.60, s * 0.40), s * 0.055, s * 0.055);
+        QPainterPath hills;
+        hills.moveTo(s * 0.30, s * 0.64);
+        hills.lineTo(s * 0.44, s * 0.47);
+        hills.lineTo(s * 0.54, s * 0.58);
+        hills.lineTo(s * 0.60, s * 0.52);
+        hills.lineTo(s * 0.70, s * 0.64);
+        hills.closeSubpath();
+        painter.drawPath(hills);
+    });
 }
 
 QImage ThumbnailCache::unreadablePicture(int side) {
     static QHash<int, QImage> pictures;
-    if (const auto found = pictures.constFind(side); found != pictures.cend()) {
-        return *found;
-    }
-    QImage image;
-    QPainter painter;
-    startTile(side, painter, image);
-    // A muted red circle with a bar through it: this file shows nothing and exports nothing.
-    const double s = side;
-    const QPointF centre(s * 0.5, s * 0.5);
-    const double radius = s * 0.16;
-    painter.setPen(
-        QPen(QColor(222, 96, 84, 210), std::max(1.5, s / 28.0), Qt::SolidLine, Qt::RoundCap));
-    painter.setBrush(QColor(222, 96, 84, 36));
-    painter.drawEllipse(centre, radius, radius);
-    const double d = radius * 0.7071;
-    painter.drawLine(centre + QPointF(-d, d), centre + QPointF(d, -d));
-    painter.end();
-    pictures.insert(side, image);
-    return image;
+    return placeholderTile(pictures, side, [](QPainter& painter, double s) {
+        // A muted red circle with a bar through it: this file shows nothing and exports
+        // nothing.
+        const QPointF centre(s * 0.5, s * 0.5);
+        const double radius = s * 0.16;
+        painter.setPen(
+            QPen(QColor(222, 96, 84, 210), std::max(1.5, s / 28.0), Qt::SolidLine, Qt::RoundCap));
+        painter.setBrush(QColor(222, 96, 84, 36));
+        painter.drawEllipse(centre, radius, radius);
+        const double d = radius * 0.7071;
+        painter.drawLine(centre + QPointF(-d, d), centre + QPointF(d, -d));
+    });
 }
 
 } // namespace vantrel
