@@ -26,8 +26,11 @@ void VantrelController::loadUserDefaults() {
     QSettings settings;
     Ui::MainWindow& ui = *mUi;
 
-    if (const auto value = storedValue(settings, SettingsKeys::transferMetadataFromSource))
+    // Loading shows what is stored; it must not store it again through the controls' actions.
+    if (const auto value = storedValue(settings, SettingsKeys::transferMetadataFromSource)) {
+        const QSignalBlocker quiet(ui.mSaveOptionTransferMetadata);
         ui.mSaveOptionTransferMetadata->setChecked(value->toInt() != 0);
+    }
     if (const auto value = storedValue(settings, SettingsKeys::fileTypeToSave)) {
         // A title that matches no item leaves the selection as it is.
         const int index = ui.mSaveOptionFileTypeButton->findText(value->toString());

@@ -4,7 +4,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileSystemModel>
-#include <QLineEdit>
+#include <QSet>
 
 namespace vantrel {
 
@@ -32,14 +32,22 @@ QStringList PhotoOpenDialog::photoPatterns() {
 
 QStringList PhotoOpenDialog::selectedInView() const {
     QStringList paths;
+    QSet<QString> seen;
+    // The folder's contents are shown by the list or the detail view; the sidebar of
+    // places is a view too, but what it selects is where to look, not what to add.
     for (const QAbstractItemView* view : findChildren<QAbstractItemView*>()) {
+        const QString name = view->objectName();
+        if (name != QLatin1String("listView") && name != QLatin1String("treeView"))
+            continue;
         if (!view->isVisible() || !view->selectionModel())
             continue;
         const auto* model = view->model();
         for (const QModelIndex& index : view->selectionModel()->selectedRows()) {
             const QString path = model->data(index, QFileSystemModel::FilePathRole).toString();
-            if (!path.isEmpty() && !paths.contains(path))
+            if (!path.isEmpty() && !seen.contains(path)) {
+                seen.insert(path);
                 paths << path;
+            }
         }
         if (!paths.isEmpty())
             break;
@@ -49,8 +57,8 @@ QStringList PhotoOpenDialog::selectedInView() const {
 
 void PhotoOpenDialog::accept() {
     QStringList chosen = selectedInView();
-    // A single folder typed or opened is entered, like in any open dialog, unless it was
-    // selected together with other items or the user pressed Add on it.
+    // Nothing selected (a name typed in the field): the dialog's own handling, which
+    // enters a typed folder and accepts typed files.
     if (chosen.isEmpty()) {
         QFileDialog::accept();
         mChosenPaths = selectedFiles();
