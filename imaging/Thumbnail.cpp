@@ -1,5 +1,7 @@
 #include "imaging/Thumbnail.h"
 
+#include "imaging/DisplayBitmap.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -36,26 +38,6 @@ private:
     int mFd;
 };
 
-// 8-bit sRGB with 3 bands, or 4 when the photo has transparency.
-VImage toDisplayBands(VImage image) {
-    if (image.interpretation() != VIPS_INTERPRETATION_sRGB || image.format() != VIPS_FORMAT_UCHAR) {
-        image = image.colourspace(VIPS_INTERPRETATION_sRGB);
-    }
-    if (image.format() != VIPS_FORMAT_UCHAR) {
-        image = image.cast(VIPS_FORMAT_UCHAR);
-    }
-    if (image.bands() == 1) {
-        image = image.bandjoin({image, image});
-    } else if (image.bands() == 2) {
-        // Grey with alpha that the colour conversion left as it was.
-        const VImage grey = image.extract_band(0);
-        image = grey.bandjoin({grey, grey, image.extract_band(1)});
-    } else if (image.bands() > 4) {
-        image = image.extract_band(0, VImage::option()->set("n", 4));
-    }
-    return image.copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-}
-
 } // namespace
 
 std::optional<Bitmap> makeThumbnail(const std::string& path, int maxSide, QString* why) {
@@ -88,13 +70,7 @@ std::optional<Bitmap> makeThumbnail(const std::string& path, int maxSide, QStrin
                                          // Reading from a source, libvips 8.14 only hands
                                          // the loader this string, not the option above.
                                          ->set("option_string", "fail_on=truncated"));
-        const VImage display = toDisplayBands(thumbnail);
-        size_t size = 0;
-        auto* data = static_cast<unsigned char*>(display.write_to_memory(&size));
-        Bitmap bitmap{display.width(), display.height(), display.bands(), {}};
-        bitmap.pixels.assign(data, data + size);
-        g_free(data);
-        return bitmap;
+        return bitmapFromDisplayImage(toDisplayBands(thumbnail));
     } catch (const vips::VError&) {
         // The error text is shared by every thread; nobody reads it, so keep it short.
         vips_error_clear();
