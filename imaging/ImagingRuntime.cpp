@@ -3,6 +3,8 @@
 #include <mutex>
 #include <stdexcept>
 #include <vips/vips8>
+// After vips8: it relies on the types that header brings.
+#include <vips/vector.h>
 
 namespace vantrel {
 
@@ -21,6 +23,11 @@ void initImaging(const char* programName) {
         }
         // A cached load would hand back a file's old pixels after it changed on disk.
         vips_cache_set_max(0);
+        // liborc 0.4.33 returns compiled code to its pool without taking its lock, so one
+        // thread releasing a resampler while another compiles one corrupts the pool and
+        // crashes. Thumbnails, preview and export all resample at once, so the plain C
+        // loops are used instead: slower on the widest shrinks, never a crash.
+        vips_vector_set_enabled(FALSE);
     });
 }
 
