@@ -36,9 +36,7 @@ public:
         return static_cast<int>(mData.currentImages().size());
     }
     const Image* imageBrowserItemAtIndex(ImageBrowserView*, int index) override {
-        const auto& images = mData.currentImages();
-        return index >= 0 && index < static_cast<int>(images.size()) ? images[index].get()
-                                                                     : nullptr;
+        return imageAtIndex(mData.currentImages(), index);
     }
     bool imageBrowserMoveItemsAtIndexes(ImageBrowserView*, const QList<int>& indexes,
                                         int destination) override {

@@ -24,10 +24,7 @@ int VantrelController::numberOfItemsInImageBrowser(ImageBrowserView* browser) {
 }
 
 const Image* VantrelController::imageBrowserItemAtIndex(ImageBrowserView*, int index) {
-    const ImageList& images = AppData::sharedData().currentImages();
-    if (index < 0 || static_cast<size_t>(index) >= images.size())
-        return nullptr;
-    return images[static_cast<size_t>(index)].get();
+    return imageAtIndex(AppData::sharedData().currentImages(), index);
 }
 
 bool VantrelController::imageBrowserMoveItemsAtIndexes(ImageBrowserView*, const QList<int>& indexes,
@@ -87,10 +84,9 @@ void VantrelController::removeSelectedImage(QObject*) {
 }
 
 void VantrelController::revealInFinder(QObject*) {
-    const ImageList& images = AppData::sharedData().currentImages();
-    if (mIndexOfSelectedImage < 0 || static_cast<size_t>(mIndexOfSelectedImage) >= images.size())
-        return;
-    revealInFileViewer(images[static_cast<size_t>(mIndexOfSelectedImage)]->path());
+    if (const Image* photo =
+            imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage))
+        revealInFileViewer(photo->path());
 }
 
 void VantrelController::showImageInfo(QObject*) {

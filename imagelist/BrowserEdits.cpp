@@ -26,6 +26,12 @@ int clampedDestination(int count, int destinationIndex) {
 
 } // namespace
 
+Image* imageAtIndex(const ImageList& images, int index) {
+    if (index < 0 || static_cast<size_t>(index) >= images.size())
+        return nullptr;
+    return images[static_cast<size_t>(index)].get();
+}
+
 int movedItemsFirstIndex(int count, const std::vector<int>& indexes, int destinationIndex) {
     const int destination = clampedDestination(count, destinationIndex);
     const std::vector<int> moved = validIndexes(count, indexes);

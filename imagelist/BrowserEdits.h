@@ -13,6 +13,9 @@ namespace vantrel {
 // count once, indexes outside the list are ignored, and the order they come in does not
 // matter. A list that such an edit cannot apply to is left untouched.
 
+// The photo at `index`, or null when the index names none (as a stale selection may).
+Image* imageAtIndex(const ImageList& images, int index);
+
 // Moves the photos at `indexes` in front of the photo that was at `destinationIndex`
 // before the move (the list's size means the end), keeping their relative order and the
 // order of every other photo. A destination below 0 counts as the front, one past the end

@@ -1,5 +1,6 @@
 #include "app/AppData.h"
 #include "app/VantrelController.h"
+#include "imagelist/BrowserEdits.h"
 #include "imaging/Picture.h"
 #include "ui/PreviewImageView.h"
 #include "ui_MainWindow.h"
@@ -28,15 +29,12 @@ float sliderZoom(const QSlider* slider) {
 } // namespace
 
 void VantrelController::reloadImageAfterApplyingEffects() {
-    ImageList& images = AppData::sharedData().currentImages();
-    if (images.empty())
+    Image* const photo = imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage);
+    if (!photo)
         return;
-    if (mIndexOfSelectedImage < 0 || static_cast<size_t>(mIndexOfSelectedImage) >= images.size())
-        return;
-    Image& photo = *images[static_cast<size_t>(mIndexOfSelectedImage)];
     // Building the picture only reads the header and the effects; pixels come later.
-    const Picture picture =
-        mUi->mEffectsOnOrOffSwitch->value() == 0 ? photo.imageWithEffects() : photo.originalImage();
+    const Picture picture = mUi->mEffectsOnOrOffSwitch->value() == 0 ? photo->imageWithEffects()
+                                                                     : photo->originalImage();
     if (picture.isNull()) {
         mUi->mPreviewImage->setImage(QImage());
         return;

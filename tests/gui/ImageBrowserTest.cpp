@@ -64,9 +64,7 @@ public:
         return static_cast<int>(data.currentImages().size());
     }
     const Image* imageBrowserItemAtIndex(ImageBrowserView*, int index) override {
-        const auto& images = data.currentImages();
-        return index >= 0 && index < static_cast<int>(images.size()) ? images[index].get()
-                                                                     : nullptr;
+        return imageAtIndex(data.currentImages(), index);
     }
     bool imageBrowserMoveItemsAtIndexes(ImageBrowserView*, const QList<int>& indexes,
                                         int destinationIndex) override {

@@ -154,3 +154,12 @@ TEST(BrowserRemove, IgnoresIndexesThatNameNoPhoto) {
     EXPECT_EQ(data.importedImages().size(), 1u);
     EXPECT_TRUE(data.pathsOfImportedImages().contains("/photos/z.jpg"));
 }
+
+TEST(BrowserLookup, AnswersOnlyForIndexesThatNameAPhoto) {
+    const ImageList list = photos("abc");
+    EXPECT_EQ(imageAtIndex(list, 0), list[0].get());
+    EXPECT_EQ(imageAtIndex(list, 2), list[2].get());
+    EXPECT_EQ(imageAtIndex(list, 3), nullptr);
+    EXPECT_EQ(imageAtIndex(list, -1), nullptr);
+    EXPECT_EQ(imageAtIndex(ImageList{}, 0), nullptr);
+}
