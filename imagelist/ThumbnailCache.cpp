@@ -1,6 +1,7 @@
 #include "imagelist/ThumbnailCache.h"
 
 #include "imaging/Thumbnail.h"
+#include "ui/ScreenImage.h"
 
 #include <QHash>
 #include <QPainter>
@@ -8,7 +9,6 @@
 #include <QRunnable>
 #include <algorithm>
 #include <array>
-#include <cstring>
 #include <functional>
 
 namespace vantrel {
@@ -19,26 +19,6 @@ constexpr std::array<int, 10> kBuckets{64, 96, 128, 160, 192, 256, 320, 384, 512
 // Enough for a few screens of the largest cells, and for thousands of the smallest.
 constexpr qint64 kDefaultMaximumBytes = 64LL * 1024 * 1024;
 constexpr int kThreads = 2;
-
-// Drawing wants premultiplied 32-bit pixels; converting here keeps that off the GUI thread.
-QImage toImage(const Bitmap& bitmap) {
-    if (bitmap.width < 1 || bitmap.height < 1 || (bitmap.bands != 3 && bitmap.bands != 4)) {
-        return {};
-    }
-    const bool alpha = bitmap.bands == 4;
-    QImage image(bitmap.width, bitmap.height,
-                 alpha ? QImage::Format_RGBA8888 : QImage::Format_RGB888);
-    if (image.isNull()) {
-        return {};
-    }
-    const size_t rowBytes = static_cast<size_t>(bitmap.width) * static_cast<size_t>(bitmap.bands);
-    for (int y = 0; y < bitmap.height; ++y) {
-        std::memcpy(image.scanLine(y), bitmap.pixels.data() + rowBytes * static_cast<size_t>(y),
-                    rowBytes);
-    }
-    image.convertTo(alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
-    return image;
-}
 
 // Starts a stand-in picture with the frame both share: a faint tile on the dark background.
 // The painter is left open on the image for the picture's own mark.
@@ -147,7 +127,7 @@ void ThumbnailCache::startJob(const Request& request) {
     mPool.start([this, request] {
         QImage image;
         if (const auto bitmap = makeThumbnail(request.path.toStdString(), request.bucket)) {
-            image = toImage(*bitmap);
+            image = screenImageFromBitmap(*bitmap);
         }
         QMetaObject::invokeMethod(
             this, [this, request, image] { jobFinished(request.path, request.bucket, image); },

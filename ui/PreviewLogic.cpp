@@ -3,6 +3,7 @@
 #include "imagelist/BrowserEdits.h"
 #include "imaging/Picture.h"
 #include "ui/PreviewImageView.h"
+#include "ui/ScreenImage.h"
 #include "ui_MainWindow.h"
 
 #include <QPointer>
@@ -12,14 +13,6 @@
 
 namespace vantrel {
 namespace {
-
-QImage imageFromBitmap(const Bitmap& bitmap) {
-    const QImage::Format format =
-        bitmap.bands == 4 ? QImage::Format_RGBA8888 : QImage::Format_RGB888;
-    const QImage view(bitmap.pixels.data(), bitmap.width, bitmap.height,
-                      bitmap.width * bitmap.bands, format);
-    return view.copy();
-}
 
 // The slider works in whole percent.
 float sliderZoom(const QSlider* slider) {
@@ -49,7 +42,7 @@ void VantrelController::reloadImageAfterApplyingEffects() {
         if (latest->load() != generation)
             return;
         std::optional<Bitmap> bitmap = picture.render(zoom);
-        QImage image = bitmap ? imageFromBitmap(*bitmap) : QImage();
+        QImage image = bitmap ? screenImageFromBitmap(*bitmap) : QImage();
         // Drawn at the photo's own size: the view scales it by its zoom factor.
         if (!image.isNull())
             image.setDevicePixelRatio(static_cast<double>(image.width()) / picture.pixelWidth());
