@@ -50,13 +50,9 @@ void VantrelController::addImageButtonClicked(QObject*) {
 }
 
 void VantrelController::openPanelDidEnd(bool accepted, const QStringList& chosenPaths) {
-    if (!accepted) {
-        mDraggingIsBlocked.store(false);
-        runPendingOpenRequests();
-        return;
-    }
-    if (chosenPaths.isEmpty()) {
-        systemLog(QStringLiteral("No files selected, return..."));
+    if (!accepted || chosenPaths.isEmpty()) {
+        if (accepted)
+            systemLog(QStringLiteral("No files selected, return..."));
         // Nothing runs, so nothing would ever unblock drops.
         mDraggingIsBlocked.store(false);
         runPendingOpenRequests();
