@@ -6,13 +6,13 @@
 //
 // Paced (the default), each step takes at least one 60 Hz frame, so the thumbnail threads
 // get the time they would get on screen. Prints one table row per figure.
-#include "app/AppData.h"
-#include "imagelist/BrowserEdits.h"
-#include "imagelist/ImageBrowserDelegate.h"
-#include "imagelist/ImageBrowserView.h"
-#include "imagelist/ImportWalker.h"
-#include "imagelist/ThumbnailCache.h"
-#include "imaging/ImagingRuntime.h"
+#include "core/batch/AppData.h"
+#include "core/batch/BrowserEdits.h"
+#include "gui/browser/ImageBrowserDelegate.h"
+#include "gui/browser/ImageBrowserView.h"
+#include "core/batch/ImportWalker.h"
+#include "gui/browser/ThumbnailCache.h"
+#include "core/imaging/ImagingRuntime.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

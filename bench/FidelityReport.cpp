@@ -6,10 +6,10 @@
 // quarter turn last) against the strict order, both at full decode, and the PSNR of the
 // shrink-on-load render against the strict order.
 
-#include "JobT.h"
-#include "imaging/Image.h"
-#include "imaging/ImagingRuntime.h"
-#include "imaging/WorkingImage.h"
+#include "bench/JobT.h"
+#include "core/imaging/Image.h"
+#include "core/imaging/ImagingRuntime.h"
+#include "core/imaging/WorkingImage.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "imaging/Effects.h"
+#include "core/imaging/Effects.h"
 
 namespace vantrel::bench {
 

@@ -5,11 +5,11 @@
 // Job T: brightness +0.1, contrast 1.1, saturation 1.2, 5 % crop each side, rotation 90,
 // maximum 2048 x 2048, encoded as JPEG quality 85 into memory.
 
-#include "JobT.h"
-#include "imaging/Effects.h"
-#include "imaging/Image.h"
-#include "imaging/ImagingRuntime.h"
-#include "imaging/WorkingImage.h"
+#include "bench/JobT.h"
+#include "core/imaging/Effects.h"
+#include "core/imaging/Image.h"
+#include "core/imaging/ImagingRuntime.h"
+#include "core/imaging/WorkingImage.h"
 
 #include <benchmark/benchmark.h>
 #include <cmath>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "export/ExportSettings.h"
-#include "imaging/Effects.h"
+#include "core/export/ExportSettings.h"
+#include "core/imaging/Effects.h"
 
 #include <QString>
 #include <optional>

@@ -1,15 +1,15 @@
 // vantrel-batch: the headless front end of the same core as the window.
 
-#include "app/AppData.h"
-#include "app/DefaultDestination.h"
-#include "app/SystemLog.h"
+#include "core/batch/AppData.h"
+#include "core/batch/DefaultDestination.h"
+#include "core/batch/SystemLog.h"
 #include "cli/BatchOptions.h"
 #include "cli/TerminalProgress.h"
-#include "export/BatchExporter.h"
-#include "export/ExiftoolRunner.h"
-#include "export/ProcessingErrors.h"
-#include "imagelist/ImportWalker.h"
-#include "imaging/ImagingRuntime.h"
+#include "core/export/BatchExporter.h"
+#include "core/export/ExiftoolRunner.h"
+#include "core/batch/ProcessingErrors.h"
+#include "core/batch/ImportWalker.h"
+#include "core/imaging/ImagingRuntime.h"
 
 #include <QCoreApplication>
 #include <QFile>

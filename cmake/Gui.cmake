@@ -3,9 +3,8 @@
 find_package(Qt6 6.4 REQUIRED COMPONENTS Gui Widgets DBus Concurrent Network)
 pkg_check_modules(CANBERRA IMPORTED_TARGET libcanberra)
 
-file(GLOB VANTREL_GUI_SOURCES CONFIGURE_DEPENDS
-    app/*.cpp app/*.h imagelist/*.cpp imagelist/*.h ui/*.cpp ui/*.h windows/*.cpp windows/*.h)
-list(REMOVE_ITEM VANTREL_GUI_SOURCES ${VANTREL_CORE_SOURCES} ${CMAKE_CURRENT_SOURCE_DIR}/app/main.cpp)
+file(GLOB_RECURSE VANTREL_GUI_SOURCES CONFIGURE_DEPENDS gui/*.cpp gui/*.h)
+list(REMOVE_ITEM VANTREL_GUI_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/gui/window/main.cpp)
 file(GLOB VANTREL_UI_FILES CONFIGURE_DEPENDS resources/*.ui)
 
 add_library(vantrel_gui STATIC ${VANTREL_GUI_SOURCES} ${VANTREL_UI_FILES} resources/vantrel.qrc)
@@ -24,12 +23,10 @@ target_compile_definitions(vantrel_gui PUBLIC
 
 # Desktop integration: `cmake --install build` puts the program where a desktop finds it.
 include(GNUInstallDirs)
-if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/app/main.cpp)
-    add_executable(vantrel app/main.cpp)
-    target_link_libraries(vantrel PRIVATE vantrel_gui)
-    target_compile_definitions(vantrel PRIVATE VANTREL_VERSION="${PROJECT_VERSION}")
-    install(TARGETS vantrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-endif()
+add_executable(vantrel gui/window/main.cpp)
+target_link_libraries(vantrel PRIVATE vantrel_gui)
+target_compile_definitions(vantrel PRIVATE VANTREL_VERSION="${PROJECT_VERSION}")
+install(TARGETS vantrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES resources/vantrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES resources/icons/vantrel.png

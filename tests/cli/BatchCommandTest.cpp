@@ -1,6 +1,6 @@
 // vantrel-batch as a user runs it: a real process, real files, its exit status and output.
 
-#include "TestImages.h"
+#include "tests/core/TestImages.h"
 
 #include <QDir>
 #include <QFile>

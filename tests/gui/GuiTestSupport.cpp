@@ -1,6 +1,6 @@
-#include "GuiTestSupport.h"
+#include "tests/gui/GuiTestSupport.h"
 
-#include "imaging/ImagingRuntime.h"
+#include "core/imaging/ImagingRuntime.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

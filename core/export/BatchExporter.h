@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/batch/AppData.h"
+#include "core/export/ExportSettings.h"
+
+#include <QDate>
+#include <atomic>
+#include <functional>
+#include <string>
+
+namespace vantrel {
+
+struct ExportOutcome {
+    std::string exportFolder;
+    bool folderCreated = false;
+    long photos = 0;
+    long written = 0;
+    long failed = 0;
+    bool stopped = false; // the stop flag ended the run before every photo was started
+};
+
+// One export run: a fresh export folder, then every photo in list order, several at once.
+//
+// Names, the error report's order and the files written are those of a run one photo at a
+// time, whatever the number of workers: the pipelines are built and the outputs published
+// in list order on the calling thread; only rendering, encoding and the metadata copy run
+// on the workers.
+class BatchExporter {
+public:
+    using ProgressCallback = std::function<void(long photosDone, long photos)>;
+
+    BatchExporter(ExportSettings settings, const std::atomic<bool>& modalSheetShouldEnd,
+                  ProgressCallback progress = {});
+
+    // Runs the effect pipeline of each photo with the shared effect settings; failures and
+    // crops that do not fit go into the shared ProcessingErrors.
+    ExportOutcome run(ImageList& images, const QDate& today = QDate::currentDate());
+
+private:
+    ExportSettings mSettings;
+    const std::atomic<bool>& mModalSheetShouldEnd;
+    ProgressCallback mProgress;
+};
+
+} // namespace vantrel

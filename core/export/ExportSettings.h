@@ -1,0 +1,23 @@
+#pragma once
+
+#include "core/export/OutputNaming.h"
+
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+// The export choices of one run, taken once when the run starts.
+struct ExportSettings {
+    std::string destination;      // the folder the export folder is made in
+    std::string targetFolderName; // empty: "Export_" and today's date
+    bool keepOriginalName = true; // otherwise newName with a serial number
+    std::string newName;          // empty: "Image"
+    OutputType outputType = OutputType::OriginalFileType;
+    int quality = 90; // JPEG quality, 0..100
+    bool transferMetadata = false;
+    std::optional<std::string> exiftoolPath; // where the metadata tool is, when it was found
+    int jobs = 0;                            // photos at once; 0: one per processor
+};
+
+} // namespace vantrel

@@ -1,0 +1,182 @@
+#include "core/export/PhotoEncoding.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+using vips::VImage;
+
+namespace vantrel {
+
+namespace {
+
+bool isSixteenBit(const VImage& image) {
+    return image.format() == VIPS_FORMAT_USHORT;
+}
+
+// libvips keys images by interpretation: 16-bit data must say RGB16 or GREY16, or a later
+// conversion takes it for 8-bit data and clips it.
+VImage labelledByContent(const VImage& image) {
+    const bool deep = isSixteenBit(image);
+    const VipsInterpretation space =
+        image.bands() >= 3 ? (deep ? VIPS_INTERPRETATION_RGB16 : VIPS_INTERPRETATION_sRGB)
+                           : (deep ? VIPS_INTERPRETATION_GREY16 : VIPS_INTERPRETATION_B_W);
+    if (image.interpretation() == space) {
+        return image;
+    }
+    return image.copy(VImage::option()->set("interpretation", space));
+}
+
+bool isColourManagedSpace(VipsInterpretation space) {
+    switch (space) {
+    case VIPS_INTERPRETATION_LAB:
+    case VIPS_INTERPRETATION_LABS:
+    case VIPS_INTERPRETATION_LCH:
+    case VIPS_INTERPRETATION_CMC:
+    case VIPS_INTERPRETATION_XYZ:
+    case VIPS_INTERPRETATION_YXY:
+    case VIPS_INTERPRETATION_scRGB:
+    case VIPS_INTERPRETATION_HSV:
+        return true;
+    default:
+        return false;
+    }
+}
+
+VImage decoded(const VImage& image) {
+    switch (image.coding()) {
+    case VIPS_CODING_LABQ:
+        return image.LabQ2Lab();
+    case VIPS_CODING_RAD:
+        return image.rad2float();
+    default:
+        return image;
+    }
+}
+
+// 8- or 16-bit sRGB or grey, alpha kept. Sets `profileLost` when the colours no longer
+// match the ICC profile the image carries.
+VImage toRgbOrGrey(const VImage& photo, bool& profileLost) {
+    VImage image = decoded(photo);
+    const VipsInterpretation space = image.interpretation();
+    const bool deep = image.format() != VIPS_FORMAT_UCHAR && image.format() != VIPS_FORMAT_CHAR;
+    const VipsInterpretation srgb = deep ? VIPS_INTERPRETATION_RGB16 : VIPS_INTERPRETATION_sRGB;
+    if (space == VIPS_INTERPRETATION_CMYK && image.bands() >= 4) {
+        // The photo's own profile when it has one, a generic CMYK profile otherwise; the
+        // result carries the sRGB profile in place of the CMYK one.
+        image = image.icc_transform("srgb", VImage::option()
+                                                ->set("embedded", true)
+                                                ->set("input_profile", "cmyk")
+                                                ->set("depth", deep ? 16 : 8));
+    } else if (isColourManagedSpace(space)) {
+        image = image.colourspace(srgb);
+        profileLost = true;
+    } else if (space == VIPS_INTERPRETATION_RGB16 || space == VIPS_INTERPRETATION_GREY16) {
+        if (image.format() != VIPS_FORMAT_USHORT) {
+            image = image.rint().cast(VIPS_FORMAT_USHORT);
+        }
+    } else if (image.bands() > 4) {
+        image = image.extract_band(0, VImage::option()->set("n", 3));
+    }
+    if (image.format() != VIPS_FORMAT_UCHAR && image.format() != VIPS_FORMAT_USHORT) {
+        // Values on the 0..255 scale of an 8-bit space that came as another format.
+        image = image.rint().cast(VIPS_FORMAT_UCHAR);
+    }
+    return labelledByContent(image);
+}
+
+VImage flattenedOnWhite(const VImage& image) {
+    if (!image.has_alpha()) {
+        return image;
+    }
+    const double white = isSixteenBit(image) ? 65535.0 : 255.0;
+    return labelledByContent(image.flatten(
+        VImage::option()
+            ->set("background", std::vector<double>(static_cast<size_t>(image.bands() - 1), white))
+            ->set("max_alpha", white)));
+}
+
+VImage toEightBit(const VImage& image) {
+    if (!isSixteenBit(image)) {
+        return image;
+    }
+    return image.colourspace(image.bands() >= 3 ? VIPS_INTERPRETATION_sRGB
+                                                : VIPS_INTERPRETATION_B_W);
+}
+
+bool startsWith(std::string_view text, std::string_view prefix) {
+    return text.substr(0, prefix.size()) == prefix;
+}
+
+// Metadata the savers would write into the file from the source photo.
+bool isSourceMetadata(std::string_view field) {
+    return field == VIPS_META_EXIF_NAME || field == VIPS_META_XMP_NAME ||
+           field == VIPS_META_IPTC_NAME || field == VIPS_META_PHOTOSHOP_NAME ||
+           field == VIPS_META_IMAGEDESCRIPTION || field == VIPS_META_ORIENTATION ||
+           field == "jpeg-thumbnail-data" || startsWith(field, "exif-ifd") ||
+           startsWith(field, "png-comment-");
+}
+
+// An ICC profile describes one kind of pixel; a profile for other pixels makes readers
+// show wrong colours or refuse the file.
+bool profileFits(const VImage& image) {
+    size_t length = 0;
+    const auto* profile = static_cast<const char*>(image.get_blob(VIPS_META_ICC_NAME, &length));
+    constexpr size_t kColourSpaceAt = 16;
+    if (length < 128) {
+        return false;
+    }
+    const std::string_view colourSpace(profile + kColourSpaceAt, 4);
+    return colourSpace == (image.bands() >= 3 ? "RGB " : "GRAY");
+}
+
+VImage withoutSourceMetadata(const VImage& image, bool profileLost) {
+    // Operation results may be shared; metadata is only ever changed on a copy of our own.
+    VImage copy = image.copy();
+    gchar** fields = vips_image_get_fields(copy.get_image());
+    for (gchar** field = fields; *field; ++field) {
+        if (isSourceMetadata(*field)) {
+            copy.remove(*field);
+        }
+    }
+    g_strfreev(fields);
+    if (copy.get_typeof(VIPS_META_ICC_NAME) != 0 && (profileLost || !profileFits(copy))) {
+        copy.remove(VIPS_META_ICC_NAME);
+    }
+    return copy;
+}
+
+} // namespace
+
+VImage prepareForEncoding(const VImage& photo, Encoding encoding) {
+    bool profileLost = false;
+    VImage image = toRgbOrGrey(photo, profileLost);
+    if (encoding == Encoding::Jpeg) {
+        image = toEightBit(flattenedOnWhite(image));
+    }
+    return withoutSourceMetadata(image, profileLost);
+}
+
+int jpegQualityFactor(int quality) {
+    return std::clamp(quality, 1, 100);
+}
+
+void encodePhoto(const VImage& prepared, Encoding encoding, int quality,
+                 const vips::VTarget& target) {
+    switch (encoding) {
+    case Encoding::Jpeg:
+        prepared.jpegsave_target(target, VImage::option()->set("Q", jpegQualityFactor(quality)));
+        return;
+    case Encoding::Png:
+        prepared.pngsave_target(target);
+        return;
+    case Encoding::Tiff:
+        prepared.tiffsave_target(target,
+                                 VImage::option()
+                                     ->set("compression", VIPS_FOREIGN_TIFF_COMPRESSION_DEFLATE)
+                                     ->set("predictor", VIPS_FOREIGN_TIFF_PREDICTOR_HORIZONTAL));
+        return;
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,28 @@
+#pragma once
+
+#include "core/export/OutputNaming.h"
+
+#include <vips/vips8>
+
+namespace vantrel {
+
+// The photo as an encoder stores it, lazily:
+// - JPEG: 8-bit sRGB or grey, transparency flattened onto white.
+// - PNG and TIFF: 8- or 16-bit RGB or grey as the photo is, alpha kept.
+// CMYK (through its own profile, or a generic one) and other colour spaces become sRGB for
+// every encoder. No EXIF, XMP, IPTC, orientation, thumbnail or text comments of the source
+// are left for the encoder to write; the ICC profile stays unless the colours were
+// converted away from it, or it does not fit the bands (an RGB profile on grey pixels).
+vips::VImage prepareForEncoding(const vips::VImage& photo, Encoding encoding);
+
+// The JPEG quality libvips is given for the user's 0..100: libvips refuses 0 (and would
+// quietly fall back to its default of 75), so 0 is taken as its lowest, 1.
+int jpegQualityFactor(int quality);
+
+// Encodes a prepared photo into the target. JPEG at the given quality; PNG at libvips'
+// default compression; TIFF with lossless Deflate and horizontal prediction. Decoding
+// happens here: throws vips::VError when the photo cannot be decoded or written.
+void encodePhoto(const vips::VImage& prepared, Encoding encoding, int quality,
+                 const vips::VTarget& target);
+
+} // namespace vantrel

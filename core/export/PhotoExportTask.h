@@ -1,0 +1,42 @@
+#pragma once
+
+#include "core/export/OutputNaming.h"
+#include "core/export/PhotoWriter.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+class ExiftoolRunner;
+class WorkingImage;
+
+// The most samples (pixels x bands) one photo may have, as stored or as produced: 100
+// megapixels with four bands. A photo beyond it is refused by its header before any
+// decoding, so one hostile or huge file cannot exhaust the machine's memory.
+inline constexpr double kMaximumSamplesPerPhoto = 100e6 * 4;
+
+// One photo's work that can run beside others: render the processed photo, encode it into
+// a temporary file in the export folder, copy the source's metadata onto it.
+struct PhotoExportTask {
+    std::shared_ptr<const WorkingImage> image; // null when the photo cannot be read
+    std::string sourcePath;
+    std::string exportFolder;
+    Encoding encoding = Encoding::Jpeg;
+    std::string extension;
+    int quality = 90;
+    bool transferMetadata = false;
+};
+
+struct PhotoExportResult {
+    std::optional<PendingOutput> output; // nothing when the photo could not be written
+    QString failure;                     // why not, in plain words
+    QString metadataFailure;             // the output is fine but lacks its metadata
+};
+
+// Runs on a worker thread; the runner (may be null) belongs to that thread.
+PhotoExportResult exportPhoto(const PhotoExportTask& task, ExiftoolRunner* metadataRunner);
+
+} // namespace vantrel

@@ -1,0 +1,61 @@
+#include "core/imaging/Image.h"
+
+#include "core/imaging/MetadataReader.h"
+#include "core/imaging/PhotoFile.h"
+#include "core/imaging/WorkingImage.h"
+
+namespace vantrel {
+
+Image::Image(std::string path) : mPath(std::move(path)) {
+    loadWorkingImage();
+}
+
+Image::~Image() = default;
+
+std::string Image::path() const {
+    std::lock_guard lock(mMutex);
+    return mPath;
+}
+
+void Image::setPath(std::string path) {
+    std::lock_guard lock(mMutex);
+    mPath = std::move(path);
+}
+
+std::shared_ptr<const WorkingImage> Image::workingImage() const {
+    std::lock_guard lock(mMutex);
+    return mWorkingImage;
+}
+
+void Image::setWorkingImage(std::shared_ptr<const WorkingImage> image) {
+    std::lock_guard lock(mMutex);
+    mWorkingImage = std::move(image);
+}
+
+void Image::loadWorkingImage() {
+    setWorkingImage(WorkingImage::fromFile(path()));
+}
+
+Picture Image::originalImage() {
+    loadWorkingImage();
+    return pictureFromWorkingImage();
+}
+
+Picture Image::imageWithEffects() {
+    applyEffectsForPreview(true);
+    return pictureFromWorkingImage();
+}
+
+Picture Image::pictureFromWorkingImage() const {
+    return Picture(workingImage());
+}
+
+std::optional<QVariantMap> Image::metadata() const {
+    return readImageProperties(path());
+}
+
+std::string Image::imageTitle() const {
+    return lastPathComponent(path());
+}
+
+} // namespace vantrel

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "core/imaging/Picture.h"
+
+#include <QVariantMap>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace vantrel {
+
+class WorkingImage;
+
+// One photo of the batch: its path, which is also its identity, and a working image that
+// the last load or pipeline step left behind. Nothing decoded is kept between uses: every
+// picture starts from a fresh load of the file.
+//
+// The accessors are safe from any thread, but one pipeline run must not overlap another
+// on the same photo.
+class Image {
+public:
+    explicit Image(std::string path);
+    ~Image();
+    Image(const Image&) = delete;
+    Image& operator=(const Image&) = delete;
+
+    std::string path() const;
+    void setPath(std::string path);
+    // Null when the file cannot be decoded.
+    std::shared_ptr<const WorkingImage> workingImage() const;
+    void setWorkingImage(std::shared_ptr<const WorkingImage> image);
+
+    // Reloads the photo as stored and returns it as a picture.
+    Picture originalImage();
+    // Runs the whole pipeline as the preview does and returns the result as a picture.
+    Picture imageWithEffects();
+    // The current working image as a picture; no pixels are computed.
+    Picture pictureFromWorkingImage() const;
+    // The file's properties; see readImageProperties.
+    std::optional<QVariantMap> metadata() const;
+
+    // What the browser shows and identifies the photo by.
+    std::string imageTitle() const;
+    std::string imageUID() const { return path(); }
+    std::string imageRepresentation() const { return path(); }
+
+    // Reloads the working image from the file (header only).
+    void loadWorkingImage();
+
+    // The effect pipeline: a fresh load, then the seven steps in order, each reading the
+    // shared effect settings when it runs. The preview flag only decides how a pixel crop
+    // that does not fit is reported.
+    void applyEffectsForPreview(bool preview);
+    void AdjustBrightnessContrastAndSaturation();
+    void cropByPercentage();
+    void cropByPixelsForPreview(bool preview);
+    void rotate();
+    void rescaleByPercentageX(float x, float y);
+    void rescaleByPixels();
+    void rescaleToMaximumWidthAndHeight();
+
+private:
+    mutable std::mutex mMutex;
+    std::string mPath;
+    std::shared_ptr<const WorkingImage> mWorkingImage;
+};
+
+} // namespace vantrel

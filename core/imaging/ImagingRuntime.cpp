@@ -1,0 +1,34 @@
+#include "core/imaging/ImagingRuntime.h"
+
+#include <mutex>
+#include <stdexcept>
+#include <vips/vips8>
+// After vips8: it relies on the types that header brings.
+#include <vips/vector.h>
+
+namespace vantrel {
+
+void initImaging(const char* programName) {
+    static std::once_flag once;
+    std::call_once(once, [programName] {
+        if (VIPS_INIT(programName ? programName : "vantrel") != 0) {
+            throw std::runtime_error("libvips could not be started");
+        }
+        vips_block_untrusted_set(TRUE);
+        // Every loader is refused except the photo formats we read.
+        vips_operation_block_set("VipsForeignLoad", TRUE);
+        for (const char* loader : {"VipsForeignLoadJpeg", "VipsForeignLoadPng",
+                                   "VipsForeignLoadTiff", "VipsForeignLoadWebp"}) {
+            vips_operation_block_set(loader, FALSE);
+        }
+        // A cached load would hand back a file's old pixels after it changed on disk.
+        vips_cache_set_max(0);
+        // liborc 0.4.33 returns compiled code to its pool without taking its lock, so one
+        // thread releasing a resampler while another compiles one corrupts the pool and
+        // crashes. Thumbnails, preview and export all resample at once, so the plain C
+        // loops are used instead: slower on the widest shrinks, never a crash.
+        vips_vector_set_enabled(FALSE);
+    });
+}
+
+} // namespace vantrel

@@ -1,0 +1,85 @@
+#include "core/imaging/Thumbnail.h"
+
+#include "core/imaging/DisplayBitmap.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vips/vips8>
+
+using vips::VImage;
+
+namespace vantrel {
+
+namespace {
+
+void explain(QString* why, const QString& reason) {
+    if (why) {
+        *why = reason;
+    }
+}
+
+// Closes the descriptor however the thumbnail ends.
+class FileDescriptor {
+public:
+    explicit FileDescriptor(int fd) : mFd(fd) {}
+    ~FileDescriptor() {
+        if (mFd >= 0) {
+            ::close(mFd);
+        }
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    int get() const { return mFd; }
+
+private:
+    int mFd;
+};
+
+} // namespace
+
+std::optional<Bitmap> makeThumbnail(const std::string& path, int maxSide, QString* why) {
+    if (maxSide < 1) {
+        explain(why, QStringLiteral("no room for a thumbnail"));
+        return std::nullopt;
+    }
+    // O_NONBLOCK: a file swapped for a FIFO after it was added must not block the open;
+    // fstat then says what was really opened, and only a regular file is read.
+    const FileDescriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+    if (file.get() < 0) {
+        explain(why, QStringLiteral("the file cannot be opened: %1")
+                         .arg(QString::fromLocal8Bit(std::strerror(errno))));
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) {
+        explain(why, QStringLiteral("not a regular file"));
+        return std::nullopt;
+    }
+    try {
+        // libvips reads through its own duplicate of the descriptor.
+        const vips::VSource source = vips::VSource::new_from_descriptor(file.get());
+        const VImage thumbnail =
+            VImage::thumbnail_source(source, maxSide,
+                                     VImage::option()
+                                         ->set("height", maxSide)
+                                         ->set("size", VIPS_SIZE_DOWN)
+                                         ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)
+                                         // Reading from a source, libvips 8.14 only hands
+                                         // the loader this string, not the option above.
+                                         ->set("option_string", "fail_on=truncated"));
+        return bitmapFromDisplayImage(toDisplayBands(thumbnail));
+    } catch (const vips::VError&) {
+        // The error text is shared by every thread; nobody reads it, so keep it short.
+        vips_error_clear();
+        explain(why, QStringLiteral("the photo is damaged or cannot be decoded"));
+        return std::nullopt;
+    } catch (const std::bad_alloc&) {
+        explain(why, QStringLiteral("not enough memory"));
+        return std::nullopt;
+    }
+}
+
+} // namespace vantrel

@@ -1,0 +1,283 @@
+#include "core/imaging/WorkingImage.h"
+
+#include "core/imaging/PhotoFile.h"
+#include "core/imaging/PixelResampling.h"
+
+#include <algorithm>
+#include <cstring>
+
+using vips::VImage;
+
+namespace vantrel {
+
+struct WorkingImage::Source {
+    std::string path;             // empty for pixels made in memory
+    std::optional<VImage> pixels; // set for pixels made in memory
+    PixelSize pixelSize;          // of the photo as stored (or of the pixels)
+    int bands = 0;
+    ExactSize extent;  // what those pixels cover, exactly
+    bool jpeg = false; // decodable at 1/2, 1/4, 1/8 by the loader itself
+};
+
+namespace {
+
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
+// Where an exact rectangle of the source falls on a grid of gridWidth x gridHeight pixels
+// that covers the source's exact extent: proportionally, with edges rounded by the rule.
+PixelRect rectOnGrid(const ExactRect& rect, ExactSize extent, int gridWidth, int gridHeight) {
+    const double rx = gridWidth / extent.width;
+    const double ry = gridHeight / extent.height;
+    PixelRect r;
+    r.left = static_cast<int>(std::clamp(pixelEdge(rect.left * rx), 0L, gridWidth - 1L));
+    r.top = static_cast<int>(std::clamp(pixelEdge(rect.top * ry), 0L, gridHeight - 1L));
+    r.width = std::min(pixelSpan(rect.left * rx, rect.right() * rx), gridWidth - r.left);
+    r.height = std::min(pixelSpan(rect.top * ry, rect.bottom() * ry), gridHeight - r.top);
+    return r;
+}
+
+VImage openPhoto(const std::string& path, int shrink, bool sequential, bool jpeg) {
+    // A path that became a FIFO or device since the photo was added must not block us.
+    if (!isRegularFile(path)) {
+        throw vips::VError("not a regular file");
+    }
+    // Loading from a source, not a file name: libvips would read "[...]" in a name as options.
+    vips::VSource source = vips::VSource::new_from_file(path.c_str());
+    auto* options = VImage::option()
+                        ->set("access", sequential ? VIPS_ACCESS_SEQUENTIAL : VIPS_ACCESS_RANDOM)
+                        ->set("fail_on", VIPS_FAIL_ON_TRUNCATED);
+    if (jpeg && shrink > 1) {
+        options->set("shrink", shrink);
+    }
+    return VImage::new_from_source(source, "", options);
+}
+
+} // namespace
+
+WorkingImage::WorkingImage(std::shared_ptr<const Source> source) : mSource(std::move(source)) {}
+
+std::shared_ptr<const WorkingImage> WorkingImage::fromFile(const std::string& path) {
+    if (!isRegularFile(path)) {
+        return nullptr;
+    }
+    try {
+        const VImage header = openPhoto(path, 1, true, false);
+        auto source = std::make_shared<Source>();
+        source->path = path;
+        source->pixelSize = {header.width(), header.height()};
+        source->bands = header.bands();
+        source->extent = {static_cast<double>(header.width()),
+                          static_cast<double>(header.height())};
+        const char* loader = nullptr;
+        if (vips_image_get_string(header.get_image(), "vips-loader", &loader) == 0 && loader) {
+            source->jpeg = std::strncmp(loader, "jpegload", 8) == 0;
+        }
+        return std::shared_ptr<const WorkingImage>(new WorkingImage(std::move(source)));
+    } catch (const vips::VError&) {
+        return nullptr;
+    }
+}
+
+std::shared_ptr<const WorkingImage> WorkingImage::fromPixels(const VImage& pixels,
+                                                             ExactSize extent) {
+    auto source = std::make_shared<Source>();
+    source->pixels = pixels;
+    source->pixelSize = {pixels.width(), pixels.height()};
+    source->bands = pixels.bands();
+    source->extent = extent;
+    return std::shared_ptr<const WorkingImage>(new WorkingImage(std::move(source)));
+}
+
+const std::string& WorkingImage::sourcePath() const {
+    return mSource->path;
+}
+
+std::shared_ptr<WorkingImage> WorkingImage::flattened() const {
+    // Steps asked for out of their usual order start a new recipe on what we have so far.
+    return std::const_pointer_cast<WorkingImage>(fromPixels(pixels(), extent()));
+}
+
+ExactSize WorkingImage::croppedExtent() const {
+    return mCrop ? ExactSize{mCrop->width, mCrop->height} : mSource->extent;
+}
+
+PixelSize WorkingImage::croppedPixelSize() const {
+    if (!mCrop) {
+        return mSource->pixelSize;
+    }
+    const PixelRect r =
+        rectOnGrid(*mCrop, mSource->extent, mSource->pixelSize.width, mSource->pixelSize.height);
+    return {r.width, r.height};
+}
+
+ExactSize WorkingImage::extent() const {
+    ExactSize e = croppedExtent();
+    if (mDegrees) {
+        e = rotatedBounds(e, *mDegrees);
+    }
+    return {e.width * mScaleX, e.height * mScaleY};
+}
+
+PixelSize WorkingImage::pixelSize() const {
+    PixelSize p = croppedPixelSize();
+    if (mDegrees) {
+        if (isQuarterTurn(*mDegrees)) {
+            p = quarterTurns(*mDegrees) % 2 == 0 ? p : PixelSize{p.height, p.width};
+        } else {
+            const ExactSize bounds = rotatedBounds({double(p.width), double(p.height)}, *mDegrees);
+            p = {pixelCount(bounds.width), pixelCount(bounds.height)};
+        }
+    }
+    const ExactSize e = extent();
+    if (mScaleX != 1.0) {
+        p.width = pixelCount(e.width);
+    }
+    if (mScaleY != 1.0) {
+        p.height = pixelCount(e.height);
+    }
+    return p;
+}
+
+PixelSize WorkingImage::targetSize(double zoom) const {
+    if (zoom == 1.0) {
+        return pixelSize();
+    }
+    const ExactSize e = extent();
+    return {pixelCount(e.width * zoom), pixelCount(e.height * zoom)};
+}
+
+std::shared_ptr<WorkingImage> WorkingImage::nextStep(bool startAfresh) const {
+    return startAfresh ? flattened() : std::shared_ptr<WorkingImage>(new WorkingImage(*this));
+}
+
+PixelSize WorkingImage::sourcePixelSize() const {
+    return mSource->pixelSize;
+}
+
+int WorkingImage::sourceBands() const {
+    return mSource->bands;
+}
+
+bool WorkingImage::isTurnedOrScaled() const {
+    return mDegrees || mScaleX != 1.0 || mScaleY != 1.0;
+}
+
+std::shared_ptr<const WorkingImage>
+WorkingImage::adjustingColour(const ColourAdjustment& adjustment) const {
+    auto next = nextStep(mCrop || isTurnedOrScaled() || mColour);
+    next->mColour = adjustment;
+    return next;
+}
+
+std::shared_ptr<const WorkingImage> WorkingImage::cropping(const ExactRect& rect) const {
+    auto next = nextStep(isTurnedOrScaled());
+    const ExactSize current = next->croppedExtent();
+    const ExactRect kept = rect.intersected({0, 0, current.width, current.height});
+    if (kept.isEmpty()) {
+        return next;
+    }
+    const ExactRect base = next->mCrop.value_or(ExactRect{0, 0, current.width, current.height});
+    next->mCrop = ExactRect{base.left + kept.left, base.top + kept.top, kept.width, kept.height};
+    return next;
+}
+
+std::shared_ptr<const WorkingImage> WorkingImage::rotating(double degrees) const {
+    auto next = nextStep(isTurnedOrScaled());
+    next->mDegrees = degrees;
+    return next;
+}
+
+std::shared_ptr<const WorkingImage> WorkingImage::scaling(double factorX, double factorY) const {
+    auto next = nextStep(false);
+    next->mScaleX *= factorX;
+    next->mScaleY *= factorY;
+    return next;
+}
+
+VImage WorkingImage::load(int shrink, bool sequential) const {
+    if (mSource->pixels) {
+        return *mSource->pixels;
+    }
+    return openPhoto(mSource->path, shrink, sequential, mSource->jpeg);
+}
+
+VImage WorkingImage::cropOnGrid(const VImage& loaded) const {
+    if (!mCrop) {
+        return loaded;
+    }
+    const PixelRect r = rectOnGrid(*mCrop, mSource->extent, loaded.width(), loaded.height());
+    if (r.left == 0 && r.top == 0 && r.width == loaded.width() && r.height == loaded.height()) {
+        return loaded;
+    }
+    return loaded.extract_area(r.left, r.top, r.width, r.height);
+}
+
+VImage WorkingImage::rotatePixels(const VImage& in) const {
+    if (!mDegrees) {
+        return in;
+    }
+    if (isQuarterTurn(*mDegrees)) {
+        // libvips turns clockwise; we turn counter-clockwise as displayed.
+        static constexpr VipsAngle clockwise[] = {VIPS_ANGLE_D0, VIPS_ANGLE_D270, VIPS_ANGLE_D180,
+                                                  VIPS_ANGLE_D90};
+        const int turns = quarterTurns(*mDegrees);
+        return turns == 0 ? in : in.rot(clockwise[turns]);
+    }
+    return rotateByAngle(in, *mDegrees);
+}
+
+VImage WorkingImage::pixels() const {
+    VImage image = load(1, false);
+    if (mColour) {
+        image = applyColourAdjustment(image, *mColour);
+    }
+    image = rotatePixels(cropOnGrid(image));
+    const PixelSize target = pixelSize();
+    return resampleTo(image, target.width, target.height);
+}
+
+VImage WorkingImage::render(const RenderOptions& options) const {
+    const PixelSize target = targetSize(options.zoom);
+    if (!options.reorder || (mDegrees && !isQuarterTurn(*mDegrees))) {
+        return resampleTo(pixels(), target.width, target.height);
+    }
+    const int turns = mDegrees ? quarterTurns(*mDegrees) : 0;
+    // Quarter turns and resampling commute exactly, so resample first and turn the small
+    // result; before the turn the target's sides are swapped for odd turns.
+    const PixelSize upright = turns % 2 == 0 ? target : PixelSize{target.height, target.width};
+    const PixelSize cropped = croppedPixelSize();
+    int shrink = 1;
+    if (options.shrinkOnLoad && mSource->jpeg && !mSource->pixels) {
+        // The loader's own 1/2, 1/4, 1/8 decoding, as long as what it gives is still at least
+        // the final size: the Lanczos step does the rest.
+        while (shrink < 8 && cropped.width / (shrink * 2) >= upright.width &&
+               cropped.height / (shrink * 2) >= upright.height) {
+            shrink *= 2;
+        }
+    }
+    VImage image = cropOnGrid(load(shrink, true));
+    // Colour commutes with crop exactly and with resampling except where components clip:
+    // it goes wherever there are fewer pixels to compute.
+    const bool colourAfterResampling =
+        double(upright.width) * upright.height < double(image.width()) * image.height();
+    if (mColour && !colourAfterResampling) {
+        image = applyColourAdjustment(image, *mColour);
+    }
+    image = resampleTo(image, upright.width, upright.height);
+    if (mColour && colourAfterResampling) {
+        image = applyColourAdjustment(image, *mColour);
+    }
+    if (turns != 0) {
+        // A turn reads its input in columns, which a sequentially decoded file cannot give:
+        // the small resampled result is made in memory first.
+        image = rotatePixels(image.copy_memory());
+    }
+    return image;
+}
+
+} // namespace vantrel

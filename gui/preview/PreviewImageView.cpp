@@ -1,0 +1,93 @@
+#include "gui/preview/PreviewImageView.h"
+
+#include "gui/window/VantrelController.h"
+#include "gui/browser/DroppedFiles.h"
+#include "gui/skin/Skin.h"
+
+#include <QDragEnterEvent>
+#include <QMimeData>
+#include <QPainter>
+#include <QUrl>
+
+namespace vantrel {
+
+PreviewImageView::PreviewImageView(QWidget* parent) : QWidget(parent) {
+    setAcceptDrops(true);
+    showPlaceholder();
+}
+
+void PreviewImageView::setImage(const QImage& image) {
+    mImage = image;
+    mShowsPlaceholder = false;
+    update();
+}
+
+void PreviewImageView::showPlaceholder() {
+    mImage = skinPicture(QStringLiteral("launch.png")).toImage();
+    mShowsPlaceholder = true;
+    update();
+}
+
+QSize PreviewImageView::imageSize() const {
+    return (QSizeF(mImage.size()) / mImage.devicePixelRatio()).toSize();
+}
+
+void PreviewImageView::paintEvent(QPaintEvent*) {
+    if (mImage.isNull())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    const QSizeF image = QSizeF(mImage.size()) / mImage.devicePixelRatio();
+    if (mShowsPlaceholder) {
+        // The placeholder keeps its own size, centred, and shrinks only to fit.
+        QSizeF shown = image;
+        if (shown.width() > width() || shown.height() > height())
+            shown.scale(size(), Qt::KeepAspectRatio);
+        const QRectF target(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2),
+                            shown);
+        painter.drawImage(target, mImage);
+        return;
+    }
+    const double z = mZoomFactor;
+    painter.translate(width() * 0.5 - z * image.width() * 0.5,
+                      height() * 0.5 - z * image.height() * 0.5);
+    painter.scale(z, z);
+    painter.drawImage(QRectF(QPointF(0, 0), image), mImage);
+}
+
+void PreviewImageView::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void PreviewImageView::dragMoveEvent(QDragMoveEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+    }
+}
+
+void PreviewImageView::dragLeaveEvent(QDragLeaveEvent*) {
+    if (VantrelController* controller = VantrelController::controller())
+        controller->draggingEnded();
+}
+
+void PreviewImageView::dropEvent(QDropEvent* event) {
+    VantrelController* controller = VantrelController::controller();
+    if (!controller || controller->draggingIsBlocked()) {
+        event->ignore();
+        return;
+    }
+    const bool accepted = controller->performDragOperation(localFilePaths(event->mimeData()));
+    if (accepted) {
+        event->setDropAction(Qt::CopyAction);
+        event->accept();
+        controller->concludeDragOperation();
+    } else {
+        event->ignore();
+    }
+    controller->draggingEnded();
+    update();
+}
+
+} // namespace vantrel

@@ -1,0 +1,196 @@
+#pragma once
+
+#include "gui/browser/ImageBrowserDelegate.h"
+
+#include <QMainWindow>
+#include <QPointer>
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+class QAction;
+class QColor;
+class QDialog;
+class QEventLoop;
+class QMenu;
+class QThread;
+class QTimer;
+
+namespace Ui {
+class MainWindow;
+class ProgressSheet;
+class ErrorSheet;
+} // namespace Ui
+
+namespace vantrel {
+
+class ImageButton;
+class ImportWalker;
+class PreviewImageView;
+
+// The main window and the one object behind it: it starts the window up, switches its
+// layout with the size of the batch, answers the menus, owns the progress sheet, brings
+// photos into the batch and serves the thumbnail browser.
+//
+// Its methods are spread over files by concern: VantrelController.cpp (start-up, layout,
+// menus, desktop requests), Settings.cpp, ProgressSheet.cpp, imagelist/Importing.cpp,
+// imagelist/BrowserDataSource.cpp and ui/ActionTabs.cpp.
+class VantrelController : public QMainWindow, public ImageBrowserDelegate {
+    Q_OBJECT
+public:
+    // Loads the window description and runs the start-up wiring. A second controller in
+    // one process is a fatal error: it logs and ends the process with status 2.
+    explicit VantrelController(QWidget* parent = nullptr);
+    ~VantrelController() override;
+
+    // The one controller of the process, or nullptr before it is made.
+    static VantrelController* controller();
+
+    // --- start-up, layout, menus (VantrelController.cpp)
+    void awakeFromNib();
+    void updateOutlets();
+    void applicationDidFinishLaunching();
+    // The user launched the program again: the window comes to the front.
+    bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    // Files the desktop asked us to open. They wait while an import or export runs.
+    void openFiles(const std::vector<std::string>& paths);
+    bool validateMenuItem(QAction* item) const;
+    void contactSupport(QObject* sender);
+    void showFaq(QObject* sender);
+    void showHelp(QObject* sender);
+    void showPreferences(QObject* sender);
+    void showAbout(QObject* sender);
+
+    // --- settings (Settings.cpp)
+    void loadUserDefaults();
+    void saveDefaults(QObject* sender);
+    void createDefaultDestinationPathIfNeeded(const std::string& path);
+
+    // --- progress sheet (ProgressSheet.cpp)
+    void startModalWindow(const QString& text);
+    void stopModalWindow(QObject* sender);
+    void sheetDidEnd(QDialog* sheet, int returnCode);
+    void updateProgressBar();
+    bool sheetIsOnView() const;
+
+    // --- importing (imagelist/Importing.cpp)
+    void openSaveButtonClicked(QObject* sender);
+    void addImageButtonClicked(QObject* sender);
+    // The open dialog's answer: the chosen files and folders, or nothing when cancelled.
+    void openPanelDidEnd(bool accepted, const QStringList& chosenPaths);
+    void addImagesFromFileNames(const std::vector<std::string>& paths);
+    void updateDatasource();
+    bool isImporting() const;
+
+    // --- the browser (imagelist/BrowserDataSource.cpp)
+    int numberOfItemsInImageBrowser(ImageBrowserView* browser) override;
+    const Image* imageBrowserItemAtIndex(ImageBrowserView* browser, int index) override;
+    bool imageBrowserMoveItemsAtIndexes(ImageBrowserView* browser, const QList<int>& indexes,
+                                        int destinationIndex) override;
+    void imageBrowserRemoveItemsAtIndexes(ImageBrowserView* browser,
+                                          const QList<int>& indexes) override;
+    void imageBrowserCellWasDoubleClickedAtIndex(ImageBrowserView* browser, int index) override;
+    void imageBrowserCellWasRightClickedAtIndex(ImageBrowserView* browser, int index,
+                                                QPoint globalPosition) override;
+    void imageBrowserBackgroundWasRightClicked(ImageBrowserView* browser,
+                                               QPoint globalPosition) override;
+    void imageBrowserSelectionDidChange(ImageBrowserView* browser) override;
+    bool performDragOperation(const QStringList& localFilePaths) override;
+    void concludeDragOperation() override;
+    void draggingEnded() override;
+    void removeSelectedImage(QObject* sender);
+    void revealInFinder(QObject* sender);
+    void showImageInfo(QObject* sender);
+    void browserZoomSliderDidChange(QObject* sender);
+
+    // --- the preview (ui/PreviewLogic.cpp)
+    // Shows the photo at indexOfSelectedImage in the preview. The photo is rendered on a
+    // worker; a newer request makes older results void.
+    void reloadImageAfterApplyingEffects();
+    void previewImageZoomSliderDidChange(QObject* sender);
+    void fitToScreenActualSizeDidChange(QObject* sender);
+    void redoFitToScreen();
+    void effectsOnOrOffSwitchDidChange(QObject* sender);
+    void effectsOnOrOffTextFieldIsClicked(QObject* sender);
+
+    // --- action tabs (ui/ActionTabs.cpp)
+    void selectTabViewItemAdjust(QObject* sender);
+    void selectTabViewItemCrop(QObject* sender);
+    void selectTabViewItemScale(QObject* sender);
+    void selectTabViewItemName(QObject* sender);
+    void selectTabViewItemSave(QObject* sender);
+    void setButtonTitleFor(ImageButton* button, const QString& title, const QColor& color,
+                           int fontSize);
+
+    // --- later: the naming and type choices decide which controls are on view
+    void newNameOrOriginalPopUpDidChange(QObject* sender);
+    void savePopupChanged(QObject* sender);
+
+    // --- state shared with the workers
+    ImageBrowserView* imageBrowser() const;
+    PreviewImageView* previewImage() const;
+    QMainWindow* mainWindow() { return this; }
+    bool modalSheetShouldEnd() const { return mModalSheetShouldEnd.load(); }
+    void setModalSheetShouldEnd(bool value) { mModalSheetShouldEnd.store(value); }
+    bool draggingIsBlocked() const { return mDraggingIsBlocked.load(); }
+    void setDraggingIsBlocked(bool value) { mDraggingIsBlocked.store(value); }
+    bool shouldPlaySoundAfterProcessing() const { return mShouldPlaySoundAfterProcessing; }
+    bool shouldQuitAfterProcessing() const { return mShouldQuitAfterProcessing; }
+    bool shouldOpenDestinationFolderAfterProcessing() const {
+        return mShouldOpenDestinationFolderAfterProcessing;
+    }
+    int indexOfSelectedImage() const { return mIndexOfSelectedImage; }
+    void setIndexOfSelectedImage(int index) { mIndexOfSelectedImage = index; }
+    long numberOfFilesToAdd() const { return mNumberOfFilesToAdd.load(); }
+    long addingImagesCounter() const { return mAddingImagesCounter.load(); }
+
+    // The window's outlets, for the files of this class and for tests.
+    Ui::MainWindow& outlets() { return *mUi; }
+    QDialog* sheet() const { return mSheet; }
+    QMenu* rightClickMenu() const { return mRightClickMenu; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void connectActions();
+    void restoreWindowGeometry();
+    void saveWindowGeometry() const;
+    void validateMenus();
+    void runPendingOpenRequests();
+    bool operationIsRunning() const;
+    void startOpeningThread(std::vector<std::string> paths);
+    void openingThreadFinished();
+    void selectTabViewItemAtIndex(int index);
+    void showZoomPercentage();
+
+    std::unique_ptr<Ui::MainWindow> mUi;
+    std::unique_ptr<Ui::ProgressSheet> mSheetUi;
+    QDialog* mSheet = nullptr;        // child of the window
+    QMenu* mRightClickMenu = nullptr; // child of the window
+    QTimer* mProgressTimer = nullptr; // child of the window
+    QEventLoop* mSheetLoop = nullptr; // the modal loop of the sheet on view, on the stack
+
+    std::atomic<bool> mModalSheetShouldEnd{false};
+    bool mShouldPlaySoundAfterProcessing = false;
+    bool mShouldQuitAfterProcessing = false;
+    bool mShouldOpenDestinationFolderAfterProcessing = false;
+    std::atomic<bool> mDraggingIsBlocked{false};
+    int mIndexOfSelectedImage = 0;
+    std::atomic<long> mNumberOfFilesToAdd{0};
+    std::atomic<long> mAddingImagesCounter{0};
+
+    // The running import, if any, and the walker whose counters the sheet shows.
+    std::unique_ptr<QThread> mOpeningThread;
+    std::unique_ptr<ImportWalker> mWalker;
+    bool mOpenPanelIsOnView = false;
+    bool mBottomSplitPlaced = false;
+    // Counts preview requests so that a slow render never replaces a newer one.
+    std::shared_ptr<std::atomic<unsigned>> mPreviewGeneration =
+        std::make_shared<std::atomic<unsigned>>(0);
+    // Desktop open requests that arrived while an operation ran, oldest first.
+    std::vector<std::vector<std::string>> mPendingOpenRequests;
+};
+
+} // namespace vantrel

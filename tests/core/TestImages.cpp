@@ -1,0 +1,87 @@
+#include "tests/core/TestImages.h"
+
+#include <QtGlobal>
+#include <cmath>
+#include <mutex>
+
+using vips::VImage;
+
+namespace vantrel::test {
+
+std::string writeCoordinatePhoto(const QTemporaryDir& dir, const std::string& name, int width,
+                                 int height) {
+    const VImage xy = VImage::xyz(width, height);
+    const VImage image =
+        xy.bandjoin_const({1000.0})
+            .cast(VIPS_FORMAT_USHORT)
+            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16));
+    const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
+    image.write_to_file(path.c_str());
+    return path;
+}
+
+std::string writeQuadrantPhoto(const QTemporaryDir& dir, const std::string& name, int width,
+                               int height) {
+    const VImage xy = VImage::xyz(width, height);
+    const VImage right = xy.extract_band(0) >= width / 2;
+    const VImage bottom = xy.extract_band(1) >= height / 2;
+    const VImage tl = VImage::black(width, height).new_from_image({200.0, 30.0, 40.0});
+    const VImage tr = tl.new_from_image({20.0, 180.0, 60.0});
+    const VImage bl = tl.new_from_image({30.0, 50.0, 210.0});
+    const VImage br = tl.new_from_image({128.0, 128.0, 128.0});
+    const VImage top = right.ifthenelse(tr, tl);
+    const VImage low = right.ifthenelse(br, bl);
+    const VImage image =
+        bottom.ifthenelse(low, top)
+            .cast(VIPS_FORMAT_UCHAR)
+            .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
+    const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
+    image.write_to_file(path.c_str());
+    return path;
+}
+
+VImage loadPixels(const std::string& path) {
+    return VImage::new_from_file(path.c_str());
+}
+
+std::vector<double> pixelAt(const VImage& image, int x, int y) {
+    return image.getpoint(x, y);
+}
+
+double relativeRmse(const VImage& a, const VImage& b) {
+    const double full = a.format() == VIPS_FORMAT_USHORT ? 65535.0 : 255.0;
+    const VImage diff = a.cast(VIPS_FORMAT_FLOAT) - b.cast(VIPS_FORMAT_FLOAT);
+    return std::sqrt((diff * diff).avg()) / full;
+}
+
+std::string testdataPath(const std::string& relative) {
+    return std::string(VANTREL_TESTDATA) + "/" + relative;
+}
+
+namespace {
+std::mutex logMutex;
+QStringList capturedLines;
+QtMessageHandler previousHandler = nullptr;
+
+void captureMessage(QtMsgType, const QMessageLogContext&, const QString& message) {
+    std::lock_guard lock(logMutex);
+    capturedLines.append(message);
+}
+} // namespace
+
+LogCapture::LogCapture() {
+    std::lock_guard lock(logMutex);
+    capturedLines.clear();
+    previousHandler = qInstallMessageHandler(captureMessage);
+}
+
+LogCapture::~LogCapture() {
+    qInstallMessageHandler(previousHandler);
+}
+
+QStringList LogCapture::lines() const {
+    std::lock_guard lock(logMutex);
+    return capturedLines;
+}
+
+} // namespace vantrel::test

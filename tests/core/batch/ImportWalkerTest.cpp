@@ -1,0 +1,405 @@
+#include "core/batch/ImportWalker.h"
+#include "tests/core/TestImages.h"
+#include "core/batch/SystemLog.h"
+#include "core/batch/FolderListing.h"
+#include "core/imaging/WorkingImage.h"
+
+#include <algorithm>
+#include <climits>
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <thread>
+#include <unistd.h>
+#include <utility>
+
+using namespace vantrel;
+using namespace vantrel::test;
+
+namespace {
+
+// Removes `name` under the folder descriptor `parent` without ever building a full
+// path, so that trees deeper than PATH_MAX go too.
+void removeTree(int parent, const std::string& name) {
+    struct stat info {};
+    if (::fstatat(parent, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(info.st_mode)) {
+        const FolderListing listing(parent, name);
+        for (const std::string& entry : listing.names()) {
+            removeTree(listing.descriptor(), entry);
+        }
+        ::unlinkat(parent, name.c_str(), AT_REMOVEDIR);
+    } else {
+        ::unlinkat(parent, name.c_str(), 0);
+    }
+}
+
+// A temporary folder tree; the walk only needs names, so files are empty. QDir cannot
+// remove names that are not UTF-8 or paths past PATH_MAX, so the tree removes itself.
+struct Tree {
+    QTemporaryDir dir;
+    std::string root = dir.path().toStdString();
+    ~Tree() { removeTree(AT_FDCWD, root); }
+
+    std::string path(const std::string& relative) const { return root + "/" + relative; }
+    std::string file(const std::string& relative) const {
+        const int fd = ::open(path(relative).c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+        EXPECT_GE(fd, 0) << relative;
+        ::close(fd);
+        return path(relative);
+    }
+    std::string folder(const std::string& relative) const {
+        EXPECT_EQ(::mkdir(path(relative).c_str(), 0755), 0) << relative;
+        return path(relative);
+    }
+    void link(const std::string& target, const std::string& relative) const {
+        EXPECT_EQ(::symlink(target.c_str(), path(relative).c_str()), 0) << relative;
+    }
+};
+
+std::vector<std::string> pathsOf(const ImageList& images) {
+    std::vector<std::string> paths;
+    for (const auto& image : images) {
+        paths.push_back(image->path());
+    }
+    return paths;
+}
+
+// Every non-folder under `folder`, depth first in readdir order, as our own listing.
+void listDepthFirst(const std::string& folder, std::vector<std::string>& out) {
+    DIR* handle = ::opendir(folder.c_str());
+    ASSERT_NE(handle, nullptr) << folder;
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(handle)) {
+        const std::string name = entry->d_name;
+        if (name != "." && name != "..") {
+            names.push_back(name);
+        }
+    }
+    ::closedir(handle);
+    for (const std::string& name : names) {
+        const std::string child = folder + "/" + name;
+        struct stat info {};
+        if (::stat(child.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+            listDepthFirst(child, out);
+        } else {
+            out.push_back(child);
+        }
+    }
+}
+
+// Root reads any folder through these two capabilities; they are per thread on Linux.
+bool dropFolderAccessOverrideInThisThread() {
+    __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct caps[2]{};
+    if (::syscall(SYS_capget, &header, caps) != 0) {
+        return false;
+    }
+    for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH}) {
+        caps[CAP_TO_INDEX(cap)].effective &= ~CAP_TO_MASK(cap);
+    }
+    return ::syscall(SYS_capset, &header, caps) == 0;
+}
+
+TEST(ImportWalker, WalksFoldersDepthFirstInTheFileSystemsOrder) {
+    Tree tree;
+    tree.folder("trip");
+    for (const char* name : {"m.jpg", "b.png", "z.tif", "a.jpeg", "k.tiff", "c.JPG", "y.jpg"}) {
+        tree.file(std::string("trip/") + name);
+    }
+    tree.folder("trip/day 2");
+    for (const char* name : {"q.jpg", "d.jpg", "x.png", ".hidden.jpg"}) {
+        tree.file(std::string("trip/day 2/") + name);
+    }
+    tree.folder("trip/day 2/evening");
+    tree.file("trip/day 2/evening/late.jpg");
+    tree.folder("trip/empty");
+    std::vector<std::string> expected;
+    listDepthFirst(tree.path("trip"), expected);
+
+    AppData data;
+    std::atomic<bool> stop{false};
+    ImportWalker walker(data, stop);
+    walker.addImagesWithPath(tree.path("trip"), false);
+
+    EXPECT_EQ(pathsOf(data.importedImages()), expected);
+    ASSERT_EQ(data.pathsOfImportedImages().size(), expected.size());
+    for (const std::string& path : expected) {
+        EXPECT_EQ(data.pathsOfImportedImages().at(path), path);
+    }
+}
+
+TEST(ImportWalker, TellsTypesByNameAnywhereInThePathIgnoringCase) {
+    Tree tree;
+    tree.folder("trip.jpeg");
+    tree.file("trip.jpeg/notes.txt");
+    tree.file("Photo.JPG");
+    tree.file("scan.TIFF");
+    tree.file("readme.txt");
+    tree.file("photo.gif");
+    tree.file(".DS_Store");
+
+    AppData data;
+    std::atomic<bool> stop{false};
+    ImportWalker walker(data, stop);
+    LogCapture log;
+    walker.addImagesWithPath(tree.root, false);
+
+    std::vector<std::string> staged = pathsOf(data.importedImages());
+    std::sort(staged.begin(), staged.end());
+    EXPECT_EQ(staged, (std::vector<std::string>{tree.path("Photo.JPG"), tree.path("scan.TIFF"),
+                                                tree.path("trip.jpeg/notes.txt")}));
+    QStringList refused = log.lines();
+    refused.sort();
+    EXPECT_EQ(refused, (QStringList{".DS_Store is not supported!", "photo.gif is not supported!",
+                                    "readme.txt is not supported!"}));
+}
+
+TEST(ImportWalker, APathIsAddedOnceUntilItLeavesTheBatch) {
+    Tree tree;
+    const std::string photo = writeQuadrantPhoto(tree.dir, "beach.png", 8, 6);
+    AppData data;
+    std::atomic<bool> stop{false};
+    ImportWalker walker(data, stop);
+    LogCapture log;
+
+    walker.addAnImageWithPath(photo);
+    walker.addAnImageWithPath(photo);
+    EXPECT_EQ(log.lines(), QStringList{"beach.png is already added!"});
+    ASSERT_EQ(data.importedImages().size(), 1u);
+    EXPECT_TRUE(data.importedImages()[0]->workingImage());
+
+    updateDatasource(data);
+    walker.addAnImageWithPath(photo);
+    EXPECT_TRUE(data.importedImages().empty()) << "photos already in the batch count too";
+
+    data.currentImages().clear();
+    data.pathsOfImportedImages().erase(photo);
+    walker.addAnImageWithPath(photo);
+    EXPECT_EQ(pathsOf(data.importedImages()), std::vector<std::string>{photo});
+}
+
+TEST(ImportWalker, ProgressCountsEachFolderEntryTwice) {
+    Tree tree;
+    tree.folder("three");
+    for (const char* name : {"a.jpg", "b.txt", "c.png"}) {
+        tree.file(std::string("three/") + name);
+    }
+    const std::string single = tree.file("single.jpg");
+
+    AppData data;
+    std::atomic<bool> stop{false};
+    std::vector<std::pair<long, long>> reports;
+    ImportWalker folderWalker(
+        data, stop, [&](long counter, long total) { reports.emplace_back(counter, total); });
+    folderWalker.addImagesWithPath(tree.path("three"), false);
+    ASSERT_FALSE(reports.empty());
+    EXPECT_EQ(reports.front(), std::make_pair(0L, 3L));
+    EXPECT_EQ(reports.back(), std::make_pair(6L, 6L));
+    EXPECT_EQ(folderWalker.addingImagesCounter(), 6);
+    EXPECT_EQ(folderWalker.numberOfFilesToAdd(), 6);
+
+    reports.clear();
+    ImportWalker fileWalker(
+        data, stop, [&](long counter, long total) { reports.emplace_back(counter, total); });
+    fileWalker.addImagesWithPaths({single});
+    EXPECT_EQ(reports, (std::vector<std::pair<long, long>>{{1, 1}, {2, 2}}));
+}
+
+TEST(ImportWalker, ListItemsAreWalkedInOrderWhateverTheyAre) {
+    Tree tree;
+    tree.folder("folder");
+    tree.file("folder/inside.jpg");
+    const std::string file = tree.file("first.png");
+    const std::string missing = tree.path("gone.jpg");
+
+    AppData data;
+    std::atomic<bool> stop{false};
+    ImportWalker walker(data, stop);
+    walker.addImagesWithPaths({file, tree.path("folder/"), missing});
+
+    // A trailing slash is not doubled, so the same photo keeps the same key.
+    EXPECT_EQ(pathsOf(data.importedImages()),
+              (std::vector<std::string>{file, tree.path("folder/inside.jpg"), missing}));
+    EXPECT_FALSE(data.importedImages()[2]->workingImage());
+}
+
+TEST(ImportWalker, StopFlagEndsTheWalkAndKeepsWhatWasStaged) {
+    Tree tree;
+    tree.folder("many");
+    for (int i = 0; i < 8; ++i) {
+        tree.file("many/" + std::to_string(i) + ".jpg");
+    }
+    const std::string later = tree.file("later.jpg");
+
+    AppData data;
+    std::atomic<bool> stop{false};
+    ImportWalker walker(data, stop, [&](long, long) {
+        if (data.importedImages().size() == 3) {
+            stop = true;
+        }
+    });
+    walker.addImagesWithPaths({tree.path("many"), later});
+    ASSERT_EQ(data.importedImages().size(), 3u);
+    for (const std::string& path : pathsOf(data.importedImages())) {
+        EXPECT_EQ(data.pathsOfImportedImages().count(path), 1u);
+    }
+
+    // Set before the walk starts, nothing is looked at.
+    AppData untouched;
+    ImportWalker stopped(untouched, stop);
+    stopped.addImagesWithPaths({later});
+    stopped.addImagesWithPath(later, false);
+    EXPECT_TRUE(untouched.importedImages().empty());
+    EXPECT_EQ(stopped.addingImagesCounter(), 0);
+}
+
+TEST(ImportWalker, FoldersReachedAgainThroughLinksAreWalkedOnce) {
+    Tree tree;
+    tree.folder("top");
+    tree.folder("top/sub");
+    tree.file("top/sub/a.jpg");
+    tree.link("..", "top/sub/up");
+    tree.folder("shared");
+    tree.file("shared/b.jpg");
+    tree.link(tree.path("shared"), "top/one");
+    tree.link(tree.path("shared"), "top/two");
+
+    AppData data;
+    std::atomic<bool> stop{false};
+    ImportWalker walker(data, stop);
+    LogCapture log;
+    walker.addImagesWithPath(tree.path("top"), false);
+
+    std::vector<std::string> titles;
+    for (const auto& image : data.importedImages()) {
+        titles.push_back(image->imageTitle());
+    }
+    std::sort(titles.begin(), titles.end());
+    EXPECT_EQ(titles, (std::vector<std::string>{"a.jpg", "b.jpg"}));
+    EXPECT_TRUE(
+        log.contains(QString::fromStdString(tree.path("top/sub/up")) + " is already walked!"));
+    const bool secondLinkLogged =
+        log.contains(QString::fromStdString(tree.path("top/one")) + " is already walked!") !=
+        log.contains(QString::fromStdString(tree.path("top/two")) + " is already walked!");
+    EXPECT_TRUE(secondLinkLogged) << log.lines().join('\n').toStdString();
+}
+
+TEST(ImportWalker, UnreadableFolderIsReportedAndTheWalkGoesOn) {
+    Tree tree;
+    tree.folder("locked");
+    tree.file("locked/hidden.jpg");
+    tree.folder("open");
+    tree.file("open/seen.jpg");
+    ASSERT_EQ(::chmod(tree.path("locked").c_str(), 0), 0);
+
+    AppData data;
+    std::atomic<bool> stop{false};
+    bool canStillRead = false;
+    LogCapture log;
+    // The walk runs on a thread of its own, as it does in the program; there root gives
+    // up reading whatever it likes, where the system allows that.
+    std::thread opening([&] {
+        dropFolderAccessOverrideInThisThread();
+        if (DIR* probe = ::opendir(tree.path("locked").c_str())) {
+            ::closedir(probe);
+            canStillRead = true;
+            return;
+        }
+        ImportWalker walker(data, stop);
+        walker.addImagesWithPath(tree.root, false);
+    });
+    opening.join();
+    ::chmod(tree.path("locked").c_str(), 0755);
+    if (canStillRead) {
+        GTEST_SKIP() << "this user reads folders whatever their permissions";
+    }
+
+    EXPECT_EQ(pathsOf(data.importedImages()), std::vector<std::string>{tree.path("open/seen.jpg")});
+    EXPECT_EQ(log.lines(), QStringList{"Error: cannot read folder " +
+                                       QString::fromStdString(tree.path("locked"))});
+}
+
+TEST(ImportWalker, FifoNamedLikeAPhotoDoesNotBlockTheWalk) {
+    Tree tree;
+    ASSERT_EQ(::mkfifo(tree.path("pipe.jpg").c_str(), 0600), 0);
+    tree.file("after.jpg");
+
+    AppData data;
+    std::atomic<bool> stop{false};
+    ImportWalker walker(data, stop);
+    walker.addImagesWithPath(tree.root, false);
+
+    ASSERT_EQ(data.importedImages().size(), 2u);
+    for (const auto& image : data.importedImages()) {
+        EXPECT_FALSE(image->workingImage()) << image->path();
+    }
+}
+
+TEST(ImportWalker, NamesThatAreNotUtf8KeepTheirBytes) {
+    Tree tree;
+    const std::string photo = tree.file("caf\xe9 \xff.jpg");
+    tree.file("caf\xe9.txt");
+
+    AppData data;
+    std::atomic<bool> stop{false};
+    ImportWalker walker(data, stop);
+    LogCapture log;
+    walker.addImagesWithPath(tree.root, false);
+
+    EXPECT_EQ(pathsOf(data.importedImages()), std::vector<std::string>{photo});
+    EXPECT_EQ(data.pathsOfImportedImages().count(photo), 1u);
+    EXPECT_EQ(log.lines(), QStringList{displayPath("caf\xe9.txt") + " is not supported!"});
+}
+
+TEST(ImportWalker, TreesDeeperThanPathMaxAreWalked) {
+    Tree tree;
+    const std::string level(200, 'd');
+    const int depth = PATH_MAX / static_cast<int>(level.size()) + 2;
+    int fd = ::open(tree.root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::mkdirat(fd, "deep", 0755), 0);
+    std::string bottom = tree.path("deep");
+    int parent = ::openat(fd, "deep", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    for (int i = 0; i < depth; ++i) {
+        ASSERT_EQ(::mkdirat(parent, level.c_str(), 0755), 0);
+        const int child = ::openat(parent, level.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(parent);
+        parent = child;
+        ASSERT_GE(parent, 0);
+        bottom += "/" + level;
+    }
+    ::close(::openat(parent, "deep.jpg", O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+    ::close(parent);
+
+    AppData data;
+    std::atomic<bool> stop{false};
+    ImportWalker walker(data, stop);
+    LogCapture log;
+    walker.addImagesWithPath(tree.path("deep"), false);
+    ::close(fd);
+
+    const std::string deepPhoto = bottom + "/deep.jpg";
+    ASSERT_GT(deepPhoto.size(), size_t(PATH_MAX));
+    EXPECT_EQ(pathsOf(data.importedImages()), std::vector<std::string>{deepPhoto});
+    EXPECT_EQ(log.lines(), QStringList{"Error: path too long to open " + displayPath(deepPhoto)});
+}
+
+TEST(ImportWalker, UpdateDatasourceAppendsStagedPhotosInOrder) {
+    AppData data;
+    for (const char* path : {"/p/1.jpg", "/p/2.jpg"}) {
+        data.currentImages().push_back(std::make_unique<Image>(path));
+    }
+    for (const char* path : {"/p/3.jpg", "/p/4.jpg", "/p/5.jpg"}) {
+        data.importedImages().push_back(std::make_unique<Image>(path));
+    }
+    updateDatasource(data);
+    EXPECT_EQ(
+        pathsOf(data.currentImages()),
+        (std::vector<std::string>{"/p/1.jpg", "/p/2.jpg", "/p/3.jpg", "/p/4.jpg", "/p/5.jpg"}));
+    EXPECT_TRUE(data.importedImages().empty());
+}
+
+} // namespace

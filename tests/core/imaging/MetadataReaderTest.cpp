@@ -1,0 +1,339 @@
+#include "core/imaging/MetadataReader.h"
+#include "tests/core/TestImages.h"
+
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QVariantList>
+#include <chrono>
+#include <filesystem>
+#include <future>
+#include <gtest/gtest.h>
+#include <memory>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <vector>
+
+// Readable QString values in failure messages.
+static void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+namespace vantrel {
+namespace {
+
+using test::LogCapture;
+using test::testdataPath;
+
+QVariantMap read(const std::string& relative) {
+    const auto properties = readImageProperties(testdataPath(relative));
+    EXPECT_TRUE(properties.has_value()) << relative;
+    return properties.value_or(QVariantMap());
+}
+
+QVariantMap group(const QVariantMap& properties, const char* name) {
+    return properties.value(name).toMap();
+}
+
+QString statusLine(const std::string& path, int status) {
+    return QString("Error: file name : %1 - Status: %2")
+        .arg(QString::fromStdString(path), QString::number(status));
+}
+
+TEST(MetadataReader, CameraJpegGivesPixelFactsAndExifWithoutMakerNote) {
+    const QVariantMap p = read("real/jpeg/cameras/Canon_40D.jpg");
+    EXPECT_EQ(p.value("PixelWidth").toInt(), 100);
+    EXPECT_EQ(p.value("PixelHeight").toInt(), 68);
+    EXPECT_EQ(p.value("Depth").toInt(), 8);
+    EXPECT_EQ(p.value("ColorModel").toString(), "RGB");
+    EXPECT_FALSE(p.value("HasAlpha").toBool());
+    EXPECT_EQ(p.value("Orientation").toInt(), 1);
+    EXPECT_DOUBLE_EQ(p.value("DPIWidth").toDouble(), 72.0);
+    EXPECT_EQ(p.value("ProfileName").toString(), "sRGB IEC61966-2.1");
+
+    const QVariantMap tiff = group(p, "{TIFF}");
+    EXPECT_EQ(tiff.value("Make").toString(), "Canon");
+    EXPECT_EQ(tiff.value("Model").toString(), "Canon EOS 40D");
+    EXPECT_EQ(tiff.value("Software").toString(), "GIMP 2.4.5");
+    EXPECT_EQ(tiff.value("DateTime").toString(), "2008:07:31 10:38:11");
+    EXPECT_DOUBLE_EQ(tiff.value("XResolution").toDouble(), 72.0);
+
+    const QVariantMap exif = group(p, "{Exif}");
+    EXPECT_DOUBLE_EQ(exif.value("ExposureTime").toDouble(), 1.0 / 160);
+    EXPECT_DOUBLE_EQ(exif.value("FNumber").toDouble(), 7.1);
+    EXPECT_EQ(exif.value("ISOSpeedRatings").toList(), QVariantList{100});
+    EXPECT_EQ(exif.value("DateTimeOriginal").toString(), "2008:05:30 15:56:01");
+    EXPECT_EQ(exif.value("ExposureProgram").toInt(), 1);
+    EXPECT_EQ(exif.value("Flash").toInt(), 9);
+    EXPECT_DOUBLE_EQ(exif.value("FocalLength").toDouble(), 135.0);
+    EXPECT_EQ(exif.value("PixelXDimension").toInt(), 100);
+    EXPECT_EQ(exif.value("ExifVersion").toList(), (QVariantList{2, 2, 1}));
+    EXPECT_FALSE(exif.contains("UserComment")) << "264 blank bytes are no comment";
+
+    EXPECT_EQ(group(p, "{GPS}").value("Version").toList(), (QVariantList{2, 2, 0, 0}));
+    EXPECT_EQ(group(p, "{JFIF}").value("JFIFVersion").toList(), (QVariantList{1, 0, 1}));
+    for (const QString& name : p.keys()) {
+        for (const QString& key : group(p, name.toUtf8().constData()).keys()) {
+            EXPECT_FALSE(key.contains("MakerNote")) << key.toStdString();
+        }
+    }
+}
+
+TEST(MetadataReader, LensAndExposureFromPhone) {
+    const QVariantMap exif = group(read("real/jpeg/makernotes/Apple.jpg"), "{Exif}");
+    EXPECT_EQ(exif.value("LensModel").toString(), "iPhone 7 back camera 3.99mm f/1.8");
+    EXPECT_EQ(exif.value("LensMake").toString(), "Apple");
+    EXPECT_EQ(exif.value("LensSpecification").toList(), (QVariantList{3.99, 3.99, 1.8, 1.8}));
+    EXPECT_DOUBLE_EQ(exif.value("ExposureTime").toDouble(), 0.05);
+    EXPECT_EQ(exif.value("ISOSpeedRatings").toList(), QVariantList{40});
+}
+
+TEST(MetadataReader, GpsGivesPositiveDegreesWithReferences) {
+    const QVariantMap west = group(read("real/jpeg/gps/FurnaceCreekInn.jpg"), "{GPS}");
+    EXPECT_NEAR(west.value("Latitude").toDouble(), 36.4483333333, 1e-9);
+    EXPECT_EQ(west.value("LatitudeRef").toString(), "N");
+    EXPECT_NEAR(west.value("Longitude").toDouble(), 116.855, 1e-9);
+    EXPECT_EQ(west.value("LongitudeRef").toString(), "W");
+    EXPECT_DOUBLE_EQ(west.value("Altitude").toDouble(), 14.28);
+    EXPECT_EQ(west.value("AltitudeRef").toInt(), 1);
+    EXPECT_EQ(west.value("TimeStamp").toString(), "09:54:28");
+    EXPECT_EQ(west.value("DateStamp").toString(), "2008:05:08 09:54:28");
+    EXPECT_EQ(west.value("ProcessingMethod").toString(), "HYBRID-FIX");
+
+    const QVariantMap east = group(read("real/jpeg/gps/DSCN0010.jpg"), "{GPS}");
+    EXPECT_NEAR(east.value("Latitude").toDouble(), 43.4674483333, 1e-9);
+    EXPECT_NEAR(east.value("Longitude").toDouble(), 11.8851266667, 1e-9);
+    EXPECT_EQ(east.value("LongitudeRef").toString(), "E");
+    EXPECT_EQ(east.value("TimeStamp").toString(), "14:27:07.24");
+    EXPECT_EQ(east.value("MapDatum").toString(), "WGS-84") << "trailing spaces trimmed";
+    EXPECT_FALSE(east.contains("ImgDirectionRef")) << "empty strings are left out";
+
+    // A latitude of 4294967295 degrees locates nothing.
+    const QVariantMap odd = group(read("real/jpeg/quirks/pillow-exif-gps-odd.jpg"), "{GPS}");
+    EXPECT_FALSE(odd.contains("Latitude"));
+    EXPECT_EQ(odd.value("AltitudeRef").toInt(), 1);
+}
+
+TEST(MetadataReader, IptcRepeatableDatasetsBecomeLists) {
+    const QVariantMap iptc = group(read("real/jpeg/makernotes/IPTC.jpg"), "{IPTC}");
+    EXPECT_EQ(iptc.value("Keywords").toList(), (QVariantList{"ExifTool", "Test", "IPTC"}));
+    EXPECT_EQ(iptc.value("SupplementalCategory").toList(),
+              (QVariantList{"amazing", "image", "utilities"}));
+    EXPECT_EQ(iptc.value("Caption/Abstract").toString(), "A witty caption");
+    EXPECT_EQ(iptc.value("ObjectName").toString(), "Test IPTC picture");
+    EXPECT_EQ(iptc.value("City").toString(), "Kingston");
+    EXPECT_EQ(iptc.value("Province/State").toString(), "Ont");
+    EXPECT_EQ(iptc.value("By-line").toList(), QVariantList{"Phil Harvey"});
+    EXPECT_EQ(iptc.value("DateCreated").toString(), "20040226");
+}
+
+TEST(MetadataReader, ColourModelDepthAndAlphaAcrossContainers) {
+    struct Case {
+        const char* file;
+        const char* model;
+        int depth;
+        bool alpha;
+    };
+    const Case cases[] = {
+        {"real/tiff/pillow-cmyk-jpeg-strip.tif", "CMYK", 8, false},
+        {"real/tiff/pillow-cmyk-16bit-raw.tif", "CMYK", 16, false},
+        {"real/jpeg/quirks/pillow-cmyk.jpg", "CMYK", 8, false},
+        {"real/tiff/vips-sample-16bit.tif", "RGB", 16, false},
+        {"real/tiff/pillow-cielab.tif", "Lab", 8, false},
+        {"real/tiff/libtiff-miniswhite-1bit.tiff", "Gray", 1, false},
+        {"real/tiff/libtiff-gray-alpha.tiff", "Gray", 8, true},
+        {"real/jpeg/quirks/vips-gray-1band.jpg", "Gray", 8, false},
+        {"real/png/photos/vips-rgba.png", "RGB", 8, true},
+        {"real/png/photos/vips-sample-16bit.png", "RGB", 16, false},
+        {"real/png/pngsuite/basn0g02.png", "Gray", 2, false},
+        {"real/png/pngsuite/basn3p04.png", "RGB", 8, false},
+        {"real/png/pngsuite/basn4a08.png", "Gray", 8, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const QVariantMap p = read(c.file);
+        EXPECT_EQ(p.value("ColorModel").toString(), c.model);
+        EXPECT_EQ(p.value("Depth").toInt(), c.depth);
+        EXPECT_EQ(p.value("HasAlpha").toBool(), c.alpha);
+    }
+    // No resolution in the file: no made-up DPI.
+    EXPECT_FALSE(read("real/tiff/libtiff-miniswhite-1bit.tiff").contains("DPIWidth"));
+    EXPECT_FALSE(read("real/png/pngsuite/basn0g02.png").contains("DPIWidth"));
+}
+
+TEST(MetadataReader, PngChunksAndTextAndProfiles) {
+    EXPECT_DOUBLE_EQ(
+        group(read("real/png/pngsuite/g03n2c08.png"), "{PNG}").value("Gamma").toDouble(), 0.35);
+    const QVariantMap physical = read("real/png/pngsuite/cdun2c08.png");
+    EXPECT_DOUBLE_EQ(physical.value("DPIWidth").toDouble(), 25.4);
+    EXPECT_EQ(group(physical, "{PNG}").value("XPixelsPerMeter").toInt(), 1000);
+    EXPECT_EQ(group(read("real/png/photos/pillow-interlaced-rgba.png"), "{PNG}")
+                  .value("InterlaceType")
+                  .toInt(),
+              1);
+
+    const QVariantMap text = group(read("real/png/pngsuite/ctzn0g04.png"), "{PNG}");
+    EXPECT_EQ(text.value("Title").toString(), "PngSuite");
+    EXPECT_EQ(text.value("Disclaimer").toString(), "Freeware.");
+
+    // EXIF and IPTC carried in ImageMagick raw-profile text chunks reach their own groups.
+    const QVariantMap magick = read("real/png/photos/exiv2-imagemagick-text.png");
+    EXPECT_EQ(group(magick, "{TIFF}").value("Model").toString(), "NIKON D70");
+    EXPECT_EQ(group(magick, "{IPTC}").value("City").toString(), "Paris");
+    EXPECT_FALSE(group(magick, "{PNG}").contains("Raw profile type exif"));
+    EXPECT_EQ(magick.value("ProfileName").toString(), "sRGB Monitor (for DiMAGE Master)");
+
+    EXPECT_EQ(read("real/jpeg/quirks/vips-xyb-icc.jpg").value("ProfileName").toString(),
+              "XYB_Per"); // ICC v4 description
+}
+
+TEST(MetadataReader, OrientationIsReportedNotApplied) {
+    const QVariantMap turned = read("real/jpeg/orientation/Landscape_6.jpg");
+    EXPECT_EQ(turned.value("Orientation").toInt(), 6);
+    EXPECT_EQ(turned.value("PixelWidth").toInt(), 1200);
+    EXPECT_EQ(turned.value("PixelHeight").toInt(), 1800);
+    EXPECT_EQ(read("real/tiff/pillow-g4-orientation-6.tif").value("Orientation").toInt(), 6);
+    EXPECT_EQ(read("real/png/photos/pillow-xmp-orientation.png").value("Orientation").toInt(), 3);
+    EXPECT_EQ(read("real/png/photos/pillow-exif-orientation-raw-profile.png")
+                  .value("Orientation")
+                  .toInt(),
+              3);
+    // 0 is no orientation: the photo is taken as upright.
+    const QVariantMap invalid = read("real/jpeg/orientation/Landscape_0.jpg");
+    EXPECT_EQ(invalid.value("Orientation").toInt(), 1);
+    EXPECT_FALSE(group(invalid, "{TIFF}").contains("Orientation"));
+}
+
+TEST(MetadataReader, BigTiffKeepsPixelFactsWhenExiv2Throws) {
+    const QVariantMap p = read("real/tiff/pillow-bigtiff.tif");
+    EXPECT_EQ(p.value("PixelWidth").toInt(), 128);
+    EXPECT_EQ(p.value("ColorModel").toString(), "RGB");
+    EXPECT_FALSE(p.contains("{TIFF}"));
+    EXPECT_FALSE(p.contains("{Exif}"));
+}
+
+TEST(MetadataReader, HostileFilesReturnWithoutCrashing) {
+    int files = 0;
+    for (const auto& entry :
+         std::filesystem::recursive_directory_iterator(testdataPath("bad-seed"))) {
+        if (!entry.is_regular_file() || entry.path().extension() == ".md") {
+            continue;
+        }
+        const std::string path = entry.path().string();
+        SCOPED_TRACE(path);
+        LogCapture log;
+        const auto properties = readImageProperties(path);
+        ++files;
+        if (entry.path().filename().string().starts_with("exiv2-quicktime-")) {
+            EXPECT_FALSE(properties.has_value());
+            EXPECT_EQ(log.lines(), QStringList{statusLine(path, 2)});
+        } else if (!properties) {
+            EXPECT_EQ(log.lines().size(), 1) << "every refusal is logged";
+        }
+    }
+    EXPECT_GE(files, 50);
+}
+
+TEST(MetadataReader, FilesThatAreNoImagesAreRefusedAndLogged) {
+    {
+        LogCapture log;
+        EXPECT_FALSE(readImageProperties("").has_value());
+        EXPECT_TRUE(log.lines().isEmpty());
+    }
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string base = dir.path().toStdString();
+    const auto expectRefused = [](const std::string& path, int status) {
+        SCOPED_TRACE(path);
+        LogCapture log;
+        EXPECT_FALSE(readImageProperties(path).has_value());
+        EXPECT_EQ(log.lines(), QStringList{statusLine(path, status)});
+    };
+
+    expectRefused(base + "/gone %2.jpg", 1); // "%2" in a name must survive the message
+    ASSERT_TRUE(std::filesystem::create_directory(base + "/folder.jpg"));
+    expectRefused(base + "/folder.jpg", 1);
+    QFile text(QString::fromStdString(base + "/notes.jpg"));
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("plain text, not a photo\n");
+    text.close();
+    expectRefused(base + "/notes.jpg", 2);
+    expectRefused(testdataPath("bad-seed/jpeg/exiv2-issue1472-not-decodable.jpg"), 2); // FF 01
+    expectRefused(testdataPath("bad-seed/tiff/pillow-seek-too-large.tif"), 3);
+
+    // Nobody writes to this FIFO: opening it for reading would block forever.
+    const std::string fifo = base + "/x.jpg";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    auto done = std::make_shared<std::promise<void>>();
+    auto finished = done->get_future();
+    std::thread([fifo, expectRefused, done] {
+        expectRefused(fifo, 1);
+        done->set_value();
+    }).detach();
+    ASSERT_EQ(finished.wait_for(std::chrono::seconds(20)), std::future_status::ready)
+        << "reading a FIFO blocked";
+}
+
+TEST(MetadataReader, FileNamedDashIsReadFromDiskNotStandardInput) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    std::filesystem::copy_file(testdataPath("real/jpeg/cameras/Canon_40D.jpg"),
+                               dir.path().toStdString() + "/-");
+    const auto previous = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path().toStdString());
+    const auto properties = readImageProperties("-");
+    std::filesystem::current_path(previous);
+    ASSERT_TRUE(properties.has_value());
+    EXPECT_EQ(group(*properties, "{TIFF}").value("Make").toString(), "Canon");
+}
+
+TEST(MetadataReader, BracketsInFileNameAreNoLoadOptions) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    for (const std::string name : {"x.jpg[shrink=2]", "holiday[1]"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.path().toStdString() + "/" + name;
+        std::filesystem::copy_file(testdataPath("real/jpeg/cameras/Canon_40D.jpg"), path);
+        const auto properties = readImageProperties(path);
+        ASSERT_TRUE(properties.has_value());
+        EXPECT_EQ(properties->value("PixelWidth").toInt(), 100);
+        EXPECT_EQ(properties->value("PixelHeight").toInt(), 68);
+    }
+}
+
+TEST(MetadataReader, ConcurrentReadsAgreeWithSingleReads) {
+    const std::vector<std::string> files = {"real/jpeg/cameras/exiv2/Reagan.jpg",
+                                            "real/jpeg/quirks/BlueSquare-xmp.jpg",
+                                            "real/png/photos/exiv2-reagan.png",
+                                            "real/tiff/exiv2-reagan-3pages.tiff",
+                                            "real/png/photos/pillow-xmp-orientation.png",
+                                            "real/jpeg/gps/DSCN0021.jpg",
+                                            "real/tiff/pillow-bigtiff.tif",
+                                            "real/jpeg/makernotes/Google.jpg"};
+    std::vector<QVariantMap> expected;
+    for (const auto& file : files) {
+        expected.push_back(read(file));
+    }
+    std::vector<std::future<bool>> workers;
+    for (int thread = 0; thread < 8; ++thread) {
+        workers.push_back(std::async(std::launch::async, [&, thread] {
+            bool same = true;
+            for (int round = 0; round < 4; ++round) {
+                for (std::size_t i = 0; i < files.size(); ++i) {
+                    const std::size_t pick = (i + std::size_t(thread)) % files.size();
+                    same = same && readImageProperties(testdataPath(files[pick])) == expected[pick];
+                }
+            }
+            return same;
+        }));
+    }
+    for (auto& worker : workers) {
+        EXPECT_TRUE(worker.get());
+    }
+}
+
+} // namespace
+} // namespace vantrel

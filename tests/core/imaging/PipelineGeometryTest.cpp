@@ -1,0 +1,288 @@
+// Geometry of the effect pipeline, proven on photos whose pixels carry their own
+// coordinates (band 0 = column, band 1 = row, counted from the top-left as stored).
+
+#include "tests/core/TestImages.h"
+#include "core/batch/ProcessingErrors.h"
+#include "core/imaging/Effects.h"
+#include "core/imaging/Image.h"
+#include "core/imaging/WorkingImage.h"
+
+#include <gtest/gtest.h>
+
+using namespace vantrel;
+using namespace vantrel::test;
+using vips::VImage;
+
+namespace {
+
+class PipelineGeometry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        Effects::sharedEffects().resetEffects();
+        ProcessingErrors::errors().clearErrors();
+        photo = writeCoordinatePhoto(dir, "coords.png", 1000, 800);
+    }
+    void TearDown() override {
+        Effects::sharedEffects().resetEffects();
+        ProcessingErrors::errors().clearErrors();
+    }
+
+    // The export's result, made both in the strict order and the fast way: both must agree
+    // on size, and on geometry to the pixel.
+    VImage run(bool preview = false) {
+        Image image(photo);
+        image.applyEffectsForPreview(preview);
+        const auto working = image.workingImage();
+        EXPECT_TRUE(working);
+        const VImage strict = working->pixels();
+        const VImage fast = working->render({});
+        EXPECT_EQ(strict.width(), fast.width());
+        EXPECT_EQ(strict.height(), fast.height());
+        EXPECT_EQ(strict.width(), working->pixelSize().width);
+        EXPECT_EQ(strict.height(), working->pixelSize().height);
+        if (strict.width() == fast.width() && strict.height() == fast.height()) {
+            EXPECT_EQ((strict == fast).min(), 255.0) << "fast path differs from strict order";
+        }
+        return strict;
+    }
+
+    // Which stored pixel (column, row) ended up at (x, y).
+    static std::pair<int, int> sourceOf(const VImage& image, int x, int y) {
+        const auto p = image.getpoint(x, y);
+        return {int(p[0]), int(p[1])};
+    }
+
+    QTemporaryDir dir;
+    std::string photo;
+    Effects& effects = Effects::sharedEffects();
+};
+
+TEST_F(PipelineGeometry, DefaultsKeepSizeAndEveryPixel) {
+    const VImage out = run();
+    const VImage in = loadPixels(photo);
+    ASSERT_EQ(out.width(), 1000);
+    ASSERT_EQ(out.height(), 800);
+    EXPECT_EQ((out == in).min(), 255.0);
+}
+
+TEST_F(PipelineGeometry, FractionCropKeepsMiddleColumns) {
+    effects.setCropLeftPercentage(0.25f);
+    effects.setCropRightPercentage(0.25f);
+    const VImage out = run();
+    EXPECT_EQ(out.width(), 500);
+    EXPECT_EQ(out.height(), 800);
+    EXPECT_EQ(sourceOf(out, 0, 0), std::make_pair(250, 0));
+    EXPECT_EQ(sourceOf(out, 499, 799), std::make_pair(749, 799));
+}
+
+TEST_F(PipelineGeometry, FractionCropTopAndBottomKeepTheRightRows) {
+    effects.setCropTopPercentage(0.1f);
+    effects.setCropBottomPercentage(0.2f);
+    const VImage out = run();
+    EXPECT_EQ(out.width(), 1000);
+    EXPECT_EQ(out.height(), 560);
+    // 80 rows go at the top, 160 at the bottom.
+    EXPECT_EQ(sourceOf(out, 0, 0), std::make_pair(0, 80));
+    EXPECT_EQ(sourceOf(out, 999, 559), std::make_pair(999, 639));
+}
+
+TEST_F(PipelineGeometry, FractionCropThatDoesNotFitIsSkippedAndLaterStepsRun) {
+    effects.setCropLeftPercentage(0.5f);
+    effects.setCropRightPercentage(0.5f);
+    effects.setRotationDegrees(90.0f);
+    LogCapture log;
+    const VImage out = run();
+    EXPECT_TRUE(log.contains("coords.png will not be cropped !"));
+    EXPECT_FALSE(ProcessingErrors::errors().errorsDidOccur());
+    EXPECT_EQ(out.width(), 800);
+    EXPECT_EQ(out.height(), 1000);
+}
+
+TEST_F(PipelineGeometry, PixelCropRemovesLeftColumnsAndBottomRows) {
+    effects.setCropLeftPixels(100.0f);
+    effects.setCropBottomPixels(50.0f);
+    const VImage out = run();
+    EXPECT_EQ(out.width(), 900);
+    EXPECT_EQ(out.height(), 750);
+    EXPECT_EQ(sourceOf(out, 0, 0), std::make_pair(100, 0));
+    EXPECT_EQ(sourceOf(out, 899, 749), std::make_pair(999, 749));
+}
+
+TEST_F(PipelineGeometry, PixelCropThatDoesNotFitIsReportedOnlyByTheExport) {
+    effects.setCropLeftPixels(600.0f);
+    effects.setCropRightPixels(400.0f);
+    {
+        LogCapture log;
+        const VImage out = run(false);
+        EXPECT_EQ(out.width(), 1000);
+        EXPECT_TRUE(log.contains("coords.png couldn't not be cropped! "));
+        EXPECT_EQ(ProcessingErrors::errors().errorMessage(),
+                  "coords.png couldn't not be cropped!\n");
+    }
+    ProcessingErrors::errors().clearErrors();
+    {
+        LogCapture log;
+        run(true);
+        EXPECT_TRUE(log.contains("coords.png will not be cropped!"));
+        EXPECT_FALSE(ProcessingErrors::errors().errorsDidOccur());
+    }
+}
+
+TEST_F(PipelineGeometry, QuarterTurnsAreCounterClockwiseAsDisplayed) {
+    struct Case {
+        float degrees;
+        int width, height;
+        std::pair<int, int> topLeft, bottomRight;
+    };
+    // At 90 the top edge becomes the left edge: the stored top-right corner is now top-left.
+    const Case cases[] = {{90, 800, 1000, {999, 0}, {0, 799}},
+                          {180, 1000, 800, {999, 799}, {0, 0}},
+                          {270, 800, 1000, {0, 799}, {999, 0}},
+                          {360, 1000, 800, {0, 0}, {999, 799}},
+                          {0, 1000, 800, {0, 0}, {999, 799}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.degrees);
+        effects.setRotationDegrees(c.degrees);
+        const VImage out = run();
+        ASSERT_EQ(out.width(), c.width);
+        ASSERT_EQ(out.height(), c.height);
+        EXPECT_EQ(sourceOf(out, 0, 0), c.topLeft);
+        EXPECT_EQ(sourceOf(out, c.width - 1, c.height - 1), c.bottomRight);
+    }
+}
+
+TEST_F(PipelineGeometry, AnglesOutsideAFullTurnAreSkipped) {
+    for (float degrees : {361.0f, -90.0f, std::numeric_limits<float>::quiet_NaN()}) {
+        effects.setRotationDegrees(degrees);
+        const VImage out = run();
+        EXPECT_EQ(out.width(), 1000);
+        EXPECT_EQ(sourceOf(out, 0, 0), std::make_pair(0, 0));
+    }
+}
+
+TEST_F(PipelineGeometry, CropRefersToThePhotoBeforeItTurns) {
+    effects.setCropLeftPixels(100.0f);
+    effects.setRotationDegrees(90.0f);
+    const VImage out = run();
+    EXPECT_EQ(out.width(), 800);
+    EXPECT_EQ(out.height(), 900);
+    // After the turn the stored left edge is at the bottom.
+    EXPECT_EQ(sourceOf(out, 0, 899), std::make_pair(100, 0));
+}
+
+TEST_F(PipelineGeometry, StepsCalledOutOfOrderActOnWhatTheyAreGiven) {
+    effects.setRotationDegrees(90.0f);
+    effects.setCropLeftPercentage(0.25f);
+    Image image(photo);
+    image.rotate();
+    image.cropByPercentage();
+    image.rescaleByPercentageX(0.5f, 1.0f);
+    const auto working = image.workingImage();
+    const VImage out = working->pixels();
+    EXPECT_EQ(out.width(), 300);
+    EXPECT_EQ(out.height(), 1000);
+    // The crop took the left quarter of the turned photo: its bottom-left pixel is stored at
+    // column 0, row 200.
+    const VImage fast = working->render({});
+    EXPECT_EQ(sourceOf(fast, 0, 999), std::make_pair(0, 200));
+    EXPECT_EQ(relativeRmse(out, fast), 0.0);
+}
+
+TEST_F(PipelineGeometry, TargetSizeAppliesAfterTheTurn) {
+    effects.setRotationDegrees(90.0f);
+    effects.setScaleXPixels(400.0f);
+    effects.setScaleYPixels(500.0f);
+    const VImage out = run();
+    EXPECT_EQ(out.width(), 400);
+    EXPECT_EQ(out.height(), 500);
+}
+
+TEST_F(PipelineGeometry, FactorsScaleEachAxisAndAFactorOfOneLeavesItsAxisAlone) {
+    effects.setScaleXPercentage(0.5f);
+    effects.setScaleYPercentage(2.0f);
+    VImage out = run();
+    EXPECT_EQ(out.width(), 500);
+    EXPECT_EQ(out.height(), 1600);
+
+    effects.setScaleYPercentage(1.0f);
+    out = run();
+    ASSERT_EQ(out.height(), 800);
+    // Rows were not resampled: every row still holds exactly its own row number.
+    const VImage rows = out.extract_band(1);
+    EXPECT_EQ((rows == VImage::xyz(500, 800).extract_band(1)).min(), 255.0);
+}
+
+TEST_F(PipelineGeometry, UnusableFactorsAreSkipped) {
+    for (float factor : {0.0f, -1.0f, std::numeric_limits<float>::infinity()}) {
+        effects.setScaleXPercentage(factor);
+        EXPECT_EQ(run().width(), 1000);
+    }
+}
+
+TEST(PipelineSizes, MaximumSizeShrinksToFitAndNeverEnlarges) {
+    QTemporaryDir dir;
+    const std::string path = writeQuadrantPhoto(dir, "big.jpg", 4000, 3000);
+    struct Case {
+        float mx, my;
+        int width, height;
+    };
+    const Case cases[] = {{1024, 0, 1024, 768},
+                          {1000, 1000, 1000, 750},
+                          {5000, 5000, 4000, 3000},
+                          {0, 0, 4000, 3000},
+                          {0, 600, 800, 600}};
+    Effects& effects = Effects::sharedEffects();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.mx);
+        effects.resetEffects();
+        effects.setScaleXMaximumPixels(c.mx);
+        effects.setScaleYMaximumPixels(c.my);
+        Image image(path);
+        const Picture picture = image.imageWithEffects();
+        EXPECT_EQ(picture.pixelWidth(), c.width);
+        EXPECT_EQ(picture.pixelHeight(), c.height);
+    }
+    effects.resetEffects();
+}
+
+TEST(PipelineSizes, ExactSizesCarryThroughStepsAndRoundOnceAtTheEnd) {
+    // 1001 x 801 cropped by a quarter each side is 500.5 wide: a later 50 % scale gives
+    // 250.25 -> 250 pixels, not half of a rounded 501 (250.5 -> 251).
+    QTemporaryDir dir;
+    const std::string path = writeQuadrantPhoto(dir, "odd.png", 1001, 801);
+    Effects& effects = Effects::sharedEffects();
+    effects.resetEffects();
+    effects.setCropLeftPercentage(0.25f);
+    effects.setCropRightPercentage(0.25f);
+    effects.setScaleXPercentage(0.5f);
+    Image image(path);
+    image.applyEffectsForPreview(true);
+    EXPECT_DOUBLE_EQ(image.workingImage()->width(), 250.25);
+    EXPECT_EQ(image.workingImage()->pixelSize().width, 250);
+    EXPECT_EQ(image.workingImage()->pixels().width(), 250);
+    effects.resetEffects();
+}
+
+TEST(PipelineSizes, AnyOtherAngleTurnsWithinTheBoundingBoxAndLeavesCornersTransparent) {
+    QTemporaryDir dir;
+    const std::string path = writeQuadrantPhoto(dir, "q.png", 200, 100);
+    Effects& effects = Effects::sharedEffects();
+    effects.resetEffects();
+    effects.setRotationDegrees(30.0f);
+    Image image(path);
+    image.applyEffectsForPreview(true);
+    const VImage out = image.workingImage()->pixels();
+    // 200 cos 30 + 100 sin 30 = 223.2; 200 sin 30 + 100 cos 30 = 186.6
+    EXPECT_EQ(out.width(), 223);
+    EXPECT_EQ(out.height(), 187);
+    ASSERT_EQ(out.bands(), 4);
+    EXPECT_EQ(out.getpoint(0, 0)[3], 0.0);
+    // Counter-clockwise: the stored top-left (red) corner moves down the left side.
+    const auto leftMiddle = out.getpoint(4, 100);
+    EXPECT_GT(leftMiddle[0], 150.0);
+    EXPECT_LT(leftMiddle[2], 100.0);
+    effects.resetEffects();
+}
+
+} // namespace

@@ -1,0 +1,263 @@
+#include "core/imaging/Thumbnail.h"
+#include "tests/core/TestImages.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <thread>
+#include <vips/vips.h>
+// After vips.h: it relies on the types that header brings.
+#include <vips/vector.h>
+
+using namespace vantrel;
+using namespace vantrel::test;
+using vips::VImage;
+
+namespace {
+
+std::vector<int> pixel(const Bitmap& bitmap, int x, int y) {
+    const auto* p = bitmap.pixels.data() +
+                    (static_cast<size_t>(y) * bitmap.width + x) * static_cast<size_t>(bitmap.bands);
+    return std::vector<int>(p, p + bitmap.bands);
+}
+
+// Whether a pixel is close to the colour (JPEG and resampling move values a little).
+::testing::AssertionResult near(const std::vector<int>& actual, const std::vector<int>& expected) {
+    for (size_t i = 0; i < expected.size(); ++i) {
+        if (i >= actual.size() || std::abs(actual[i] - expected[i]) > 24) {
+            ::testing::AssertionResult failure = ::testing::AssertionFailure();
+            for (const int v : actual) {
+                failure << v << ' ';
+            }
+            return failure;
+        }
+    }
+    return ::testing::AssertionSuccess();
+}
+
+const std::vector<int> red{200, 30, 40}, green{20, 180, 60}, blue{30, 50, 210}, grey{128, 128, 128};
+
+// Colours of the quadrants as shown: top-left, top-right, bottom-left, bottom-right.
+void expectQuadrants(const Bitmap& b, const std::vector<std::vector<int>>& colours) {
+    const int w = b.width, h = b.height;
+    EXPECT_TRUE(near(pixel(b, w / 4, h / 4), colours[0])) << "top-left";
+    EXPECT_TRUE(near(pixel(b, 3 * w / 4, h / 4), colours[1])) << "top-right";
+    EXPECT_TRUE(near(pixel(b, w / 4, 3 * h / 4), colours[2])) << "bottom-left";
+    EXPECT_TRUE(near(pixel(b, 3 * w / 4, 3 * h / 4), colours[3])) << "bottom-right";
+}
+
+VImage toVips(const Bitmap& b) {
+    return VImage::new_from_memory(const_cast<unsigned char*>(b.pixels.data()), b.pixels.size(),
+                                   b.width, b.height, b.bands, VIPS_FORMAT_UCHAR)
+        .copy_memory();
+}
+
+int openDescriptors() {
+    int count = 0;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (::readdir(dir)) {
+            ++count;
+        }
+        ::closedir(dir);
+    }
+    return count;
+}
+
+std::vector<std::string> filesUnder(const std::string& folder) {
+    std::vector<std::string> files;
+    QDirIterator it(QString::fromStdString(folder), QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString file = it.next();
+        const QString lower = file.toLower();
+        if (lower.contains(".jpg") || lower.contains(".jpeg") || lower.contains(".png") ||
+            lower.contains(".tif")) {
+            files.push_back(file.toStdString());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+} // namespace
+
+TEST(Thumbnail, FitsTheLongerSideWithoutTurningOrFlipping) {
+    QTemporaryDir dir;
+    const Bitmap wide = *makeThumbnail(writeQuadrantPhoto(dir, "wide.png", 200, 100), 50);
+    EXPECT_EQ(wide.width, 50);
+    EXPECT_EQ(wide.height, 25);
+    EXPECT_EQ(wide.bands, 3);
+    EXPECT_EQ(wide.pixels.size(), 50u * 25u * 3u);
+    expectQuadrants(wide, {red, green, blue, grey});
+
+    const Bitmap tall = *makeThumbnail(writeQuadrantPhoto(dir, "tall.tif", 60, 120), 30);
+    EXPECT_EQ(tall.width, 15);
+    EXPECT_EQ(tall.height, 30);
+    expectQuadrants(tall, {red, green, blue, grey});
+
+    // A photo smaller than the cell is never blown up.
+    const Bitmap small = *makeThumbnail(writeQuadrantPhoto(dir, "small.jpg", 20, 12), 64);
+    EXPECT_EQ(small.width, 20);
+    EXPECT_EQ(small.height, 12);
+}
+
+TEST(Thumbnail, TurnsAPhotoUprightAsItsOrientationTagSays) {
+    QTemporaryDir dir;
+    const std::string flat = writeQuadrantPhoto(dir, "flat.png", 200, 100);
+    // Tag 6: the camera was turned clockwise; a viewer turns the stored pixels clockwise.
+    VImage tagged = VImage::new_from_file(flat.c_str()).copy();
+    tagged.set("orientation", 6);
+    const std::string path = dir.filePath("tagged.jpg").toStdString();
+    tagged.jpegsave(path.c_str(), VImage::option()->set("Q", 95));
+
+    const Bitmap upright = *makeThumbnail(path, 50);
+    EXPECT_EQ(upright.width, 25);
+    EXPECT_EQ(upright.height, 50);
+    expectQuadrants(upright, {blue, red, grey, green});
+}
+
+TEST(Thumbnail, RealOrientationSamplesAllLookLikeTheUntaggedOne) {
+    for (const std::string shape : {"Landscape", "Portrait"}) {
+        const std::string folder = testdataPath("real/jpeg/orientation/");
+        const Bitmap reference = *makeThumbnail(folder + shape + "_1.jpg", 120);
+        for (int tag = 0; tag <= 8; ++tag) {
+            const std::string name = shape + "_" + std::to_string(tag) + ".jpg";
+            const auto thumbnail = makeThumbnail(folder + name, 120);
+            ASSERT_TRUE(thumbnail) << name;
+            ASSERT_EQ(thumbnail->width, reference.width) << name;
+            ASSERT_EQ(thumbnail->height, reference.height) << name;
+            EXPECT_LT(relativeRmse(toVips(*thumbnail), toVips(reference)), 0.05) << name;
+        }
+    }
+    // A camera file tagged 6 comes out standing up.
+    const auto phone = makeThumbnail(testdataPath("real/jpeg/phones/samsung-SM-G930V.jpg"), 256);
+    ASSERT_TRUE(phone);
+    EXPECT_EQ(phone->width, 192);
+    EXPECT_EQ(phone->height, 256);
+}
+
+TEST(Thumbnail, GivesDisplayPixelsForEveryKindOfPhoto) {
+    QTemporaryDir dir;
+    // 16 bits per sample come out as 8.
+    const auto deep = makeThumbnail(writeCoordinatePhoto(dir, "deep.png", 64, 32), 64);
+    ASSERT_TRUE(deep);
+    EXPECT_EQ(deep->bands, 3);
+    EXPECT_EQ(deep->pixels.size(), 64u * 32u * 3u);
+
+    // Grey becomes three equal bands.
+    const std::string greyPath = dir.filePath("grey.png").toStdString();
+    VImage::xyz(40, 20).extract_band(0).cast(VIPS_FORMAT_UCHAR).pngsave(greyPath.c_str());
+    const auto greyThumb = makeThumbnail(greyPath, 40);
+    ASSERT_TRUE(greyThumb);
+    EXPECT_EQ(greyThumb->bands, 3);
+    EXPECT_EQ(pixel(*greyThumb, 30, 5), (std::vector<int>{30, 30, 30}));
+
+    // Transparency is kept: opaque on the left half, clear on the right.
+    const std::string alphaPath = dir.filePath("alpha.png").toStdString();
+    const VImage colour = VImage::black(40, 20).new_from_image({10.0, 100.0, 200.0});
+    const VImage alpha = (VImage::xyz(40, 20).extract_band(0) < 20).ifthenelse(255, 0);
+    colour.bandjoin(alpha)
+        .cast(VIPS_FORMAT_UCHAR)
+        .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
+        .pngsave(alphaPath.c_str());
+    const auto clear = makeThumbnail(alphaPath, 40);
+    ASSERT_TRUE(clear);
+    EXPECT_EQ(clear->bands, 4);
+    EXPECT_EQ(pixel(*clear, 5, 10), (std::vector<int>{10, 100, 200, 255}));
+    EXPECT_EQ(pixel(*clear, 35, 10)[3], 0);
+
+    // CMYK JPEGs are shown in RGB.
+    const auto cmyk = makeThumbnail(testdataPath("real/jpeg/quirks/pillow-cmyk.jpg"), 64);
+    ASSERT_TRUE(cmyk);
+    EXPECT_EQ(cmyk->bands, 3);
+}
+
+TEST(Thumbnail, EveryRealPhotoThatLibvipsReadsGetsOne) {
+    for (const std::string& path : filesUnder(testdataPath("real"))) {
+        if (path.find("/unsupported-by-vips-8.14/") != std::string::npos) {
+            continue;
+        }
+        QString why;
+        const auto thumbnail = makeThumbnail(path, 96, &why);
+        ASSERT_TRUE(thumbnail) << path << ": " << why.toStdString();
+        EXPECT_GE(thumbnail->width, 1) << path;
+        EXPECT_LE(std::max(thumbnail->width, thumbnail->height), 96) << path;
+        EXPECT_TRUE(thumbnail->bands == 3 || thumbnail->bands == 4) << path;
+        EXPECT_EQ(thumbnail->pixels.size(),
+                  static_cast<size_t>(thumbnail->width) * thumbnail->height * thumbnail->bands)
+            << path;
+    }
+}
+
+TEST(Thumbnail, HostileAndDamagedFilesGiveAReasonNotACrash) {
+    const int descriptors = openDescriptors();
+    for (const std::string& path : filesUnder(testdataPath("bad-seed"))) {
+        QString why;
+        const auto thumbnail = makeThumbnail(path, 96, &why);
+        if (!thumbnail) {
+            EXPECT_FALSE(why.isEmpty()) << path;
+        }
+    }
+    // Truncated photos are refused rather than padded with grey, like their export; so are
+    // other containers named .jpg, which no photo loader reads.
+    for (const char* name : {"jpeg/vips-truncated.jpg", "png/pillow-truncated-image.png",
+                             "jpeg/exiv2-quicktime-segv-2376-as.jpg", "png/pillow-broken.png",
+                             "tiff/pillow-seek-too-large.tif"}) {
+        QString why;
+        EXPECT_FALSE(makeThumbnail(testdataPath(std::string("bad-seed/") + name), 96, &why))
+            << name;
+        EXPECT_EQ(why, "the photo is damaged or cannot be decoded") << name;
+    }
+    EXPECT_EQ(openDescriptors(), descriptors);
+}
+
+TEST(Thumbnail, OpensRegularFilesOnly) {
+    QTemporaryDir dir;
+    const std::string fifo = dir.filePath("waiting.jpg").toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    QString why;
+    EXPECT_FALSE(makeThumbnail(fifo, 64, &why));
+    EXPECT_EQ(why, "not a regular file");
+    EXPECT_FALSE(makeThumbnail(dir.path().toStdString(), 64, &why));
+    EXPECT_EQ(why, "not a regular file");
+    EXPECT_FALSE(makeThumbnail(dir.filePath("missing.jpg").toStdString(), 64, &why));
+    EXPECT_TRUE(why.startsWith("the file cannot be opened: ")) << why.toStdString();
+    EXPECT_FALSE(makeThumbnail(writeQuadrantPhoto(dir, "fine.png", 8, 8), 0, &why));
+}
+
+TEST(Thumbnail, ThreadsMakingThumbnailsAtOnceGetTheSameResults) {
+    // The runtime-compiled resampling loops of liborc crash when threads build and
+    // release them at once; they must stay off.
+    EXPECT_FALSE(vips_vector_isenabled());
+    QTemporaryDir dir;
+    std::vector<std::string> paths{writeQuadrantPhoto(dir, "a.png", 300, 200),
+                                   writeQuadrantPhoto(dir, "b.jpg", 120, 260),
+                                   testdataPath("bad-seed/jpeg/vips-truncated.jpg"),
+                                   testdataPath("real/jpeg/orientation/Landscape_6.jpg"),
+                                   testdataPath("bad-seed/png/pillow-broken.png")};
+    std::vector<std::optional<Bitmap>> expected;
+    for (const std::string& path : paths) {
+        expected.push_back(makeThumbnail(path, 80));
+    }
+    std::vector<int> mismatches(4, 0);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int round = 0; round < 5; ++round) {
+                for (size_t i = 0; i < paths.size(); ++i) {
+                    const auto got = makeThumbnail(paths[(i + t) % paths.size()], 80);
+                    const auto& want = expected[(i + t) % paths.size()];
+                    if (got.has_value() != want.has_value() ||
+                        (got && got->pixels != want->pixels)) {
+                        ++mismatches[t];
+                    }
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+}
