@@ -8,11 +8,11 @@
 // get the time they would get on screen. Prints one table row per figure.
 #include "core/batch/AppData.h"
 #include "core/batch/BrowserEdits.h"
+#include "core/batch/ImportWalker.h"
+#include "core/imaging/ImagingRuntime.h"
 #include "gui/browser/ImageBrowserDelegate.h"
 #include "gui/browser/ImageBrowserView.h"
-#include "core/batch/ImportWalker.h"
 #include "gui/browser/ThumbnailCache.h"
-#include "core/imaging/ImagingRuntime.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

@@ -1,14 +1,14 @@
 // vantrel-batch: the headless front end of the same core as the window.
 
-#include "core/batch/AppData.h"
-#include "core/batch/DefaultDestination.h"
-#include "core/batch/SystemLog.h"
 #include "cli/BatchOptions.h"
 #include "cli/TerminalProgress.h"
+#include "core/batch/AppData.h"
+#include "core/batch/DefaultDestination.h"
+#include "core/batch/ImportWalker.h"
+#include "core/batch/ProcessingErrors.h"
+#include "core/batch/SystemLog.h"
 #include "core/export/BatchExporter.h"
 #include "core/export/ExiftoolRunner.h"
-#include "core/batch/ProcessingErrors.h"
-#include "core/batch/ImportWalker.h"
 #include "core/imaging/ImagingRuntime.h"
 
 #include <QCoreApplication>

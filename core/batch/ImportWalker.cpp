@@ -1,7 +1,7 @@
 #include "core/batch/ImportWalker.h"
 
-#include "core/batch/SystemLog.h"
 #include "core/batch/FolderListing.h"
+#include "core/batch/SystemLog.h"
 #include "core/imaging/PhotoFile.h"
 
 #include <array>

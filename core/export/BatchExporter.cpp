@@ -1,9 +1,9 @@
 #include "core/export/BatchExporter.h"
 
+#include "core/batch/ProcessingErrors.h"
 #include "core/batch/SystemLog.h"
 #include "core/export/ExportFolder.h"
 #include "core/export/ExportWorkers.h"
-#include "core/batch/ProcessingErrors.h"
 
 #include <deque>
 #include <future>

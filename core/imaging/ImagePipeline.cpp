@@ -2,8 +2,8 @@
 // lower-left corner and y pointing up; the working image works top-left, y down. The
 // conversion happens here and nowhere else.
 
-#include "core/batch/SystemLog.h"
 #include "core/batch/ProcessingErrors.h"
+#include "core/batch/SystemLog.h"
 #include "core/imaging/Effects.h"
 #include "core/imaging/Image.h"
 #include "core/imaging/WorkingImage.h"

@@ -1,10 +1,10 @@
 #include "gui/browser/ImageBrowserModel.h"
 
 #include "core/batch/SystemLog.h"
+#include "core/imaging/Image.h"
 #include "gui/browser/ImageBrowserDelegate.h"
 #include "gui/browser/ImageBrowserView.h"
 #include "gui/browser/ThumbnailCache.h"
-#include "core/imaging/Image.h"
 
 #include <algorithm>
 

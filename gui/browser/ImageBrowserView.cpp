@@ -1,12 +1,12 @@
 #include "gui/browser/ImageBrowserView.h"
 
-#include "gui/browser/BrowserCellDelegate.h"
 #include "core/batch/BrowserEdits.h"
+#include "core/imaging/Image.h"
+#include "gui/browser/BrowserCellDelegate.h"
 #include "gui/browser/DroppedFiles.h"
 #include "gui/browser/ImageBrowserDelegate.h"
 #include "gui/browser/ImageBrowserModel.h"
 #include "gui/browser/ThumbnailCache.h"
-#include "core/imaging/Image.h"
 
 #include <QContextMenuEvent>
 #include <QDrag>

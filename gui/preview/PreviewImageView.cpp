@@ -1,8 +1,8 @@
 #include "gui/preview/PreviewImageView.h"
 
-#include "gui/window/VantrelController.h"
 #include "gui/browser/DroppedFiles.h"
 #include "gui/skin/Skin.h"
+#include "gui/window/VantrelController.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>

@@ -1,6 +1,6 @@
-#include "gui/window/VantrelController.h"
 #include "gui/skin/ImageButton.h"
 #include "gui/skin/Skin.h"
+#include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"
 
 #include <QFontDatabase>

@@ -1,9 +1,9 @@
 #include "core/batch/AppData.h"
-#include "gui/window/DesktopServices.h"
-#include "gui/window/VantrelController.h"
 #include "core/batch/BrowserEdits.h"
 #include "gui/browser/ImageBrowserView.h"
 #include "gui/preview/PreviewImageView.h"
+#include "gui/window/DesktopServices.h"
+#include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"
 
 #include <QMenu>

@@ -1,10 +1,10 @@
 #include "core/batch/AppData.h"
-#include "core/batch/SystemLog.h"
-#include "gui/window/VantrelController.h"
-#include "gui/browser/ImageBrowserView.h"
 #include "core/batch/ImportWalker.h"
+#include "core/batch/SystemLog.h"
+#include "gui/browser/ImageBrowserView.h"
 #include "gui/browser/PhotoOpenDialog.h"
 #include "gui/skin/ImageButton.h"
+#include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"
 
 #include <QFile>

@@ -1,9 +1,9 @@
 #include "core/batch/AppData.h"
-#include "gui/window/VantrelController.h"
 #include "core/batch/BrowserEdits.h"
 #include "core/imaging/Picture.h"
 #include "gui/preview/PreviewImageView.h"
 #include "gui/preview/ScreenImage.h"
+#include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"
 
 #include <QPointer>

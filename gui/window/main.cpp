@@ -1,7 +1,7 @@
-#include "gui/window/SingleInstance.h"
-#include "gui/window/VantrelController.h"
 #include "core/imaging/ImagingRuntime.h"
 #include "gui/skin/Skin.h"
+#include "gui/window/SingleInstance.h"
+#include "gui/window/VantrelController.h"
 
 #include <QApplication>
 #include <QIcon>

@@ -1,8 +1,8 @@
 #include "core/batch/ImportWalker.h"
-#include "tests/core/TestImages.h"
-#include "core/batch/SystemLog.h"
 #include "core/batch/FolderListing.h"
+#include "core/batch/SystemLog.h"
 #include "core/imaging/WorkingImage.h"
+#include "tests/core/TestImages.h"
 
 #include <algorithm>
 #include <climits>

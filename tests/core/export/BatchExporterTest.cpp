@@ -1,10 +1,10 @@
 #include "core/export/BatchExporter.h"
-#include "tests/core/TestImages.h"
 #include "core/batch/AppData.h"
-#include "core/export/ExiftoolRunner.h"
 #include "core/batch/ProcessingErrors.h"
+#include "core/export/ExiftoolRunner.h"
 #include "core/imaging/Effects.h"
 #include "core/imaging/MetadataReader.h"
+#include "tests/core/TestImages.h"
 
 #include <QDir>
 #include <QFile>

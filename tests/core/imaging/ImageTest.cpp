@@ -1,7 +1,7 @@
 #include "core/imaging/Image.h"
-#include "tests/core/TestImages.h"
 #include "core/imaging/Effects.h"
 #include "core/imaging/WorkingImage.h"
+#include "tests/core/TestImages.h"
 
 #include <QDir>
 #include <QDirIterator>

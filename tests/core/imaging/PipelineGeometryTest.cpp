@@ -1,11 +1,11 @@
 // Geometry of the effect pipeline, proven on photos whose pixels carry their own
 // coordinates (band 0 = column, band 1 = row, counted from the top-left as stored).
 
-#include "tests/core/TestImages.h"
 #include "core/batch/ProcessingErrors.h"
 #include "core/imaging/Effects.h"
 #include "core/imaging/Image.h"
 #include "core/imaging/WorkingImage.h"
+#include "tests/core/TestImages.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The fast render (shrink-on-load, steps that commute reordered) against the strict order.
 
-#include "tests/core/TestImages.h"
 #include "core/imaging/Effects.h"
 #include "core/imaging/Image.h"
 #include "core/imaging/WorkingImage.h"
+#include "tests/core/TestImages.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -2,10 +2,10 @@
 
 #include "core/batch/AppData.h"
 #include "core/batch/BrowserEdits.h"
+#include "core/batch/ImportWalker.h"
 #include "gui/browser/ImageBrowserDelegate.h"
 #include "gui/browser/ImageBrowserModel.h"
 #include "gui/browser/ImageBrowserView.h"
-#include "core/batch/ImportWalker.h"
 #include "gui/browser/ThumbnailCache.h"
 
 #include <QApplication>

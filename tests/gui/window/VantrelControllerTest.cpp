@@ -2,11 +2,11 @@
 
 #include "core/batch/AppData.h"
 #include "core/batch/DefaultDestination.h"
-#include "gui/window/VantrelController.h"
 #include "gui/browser/ImageBrowserView.h"
+#include "gui/preview/PreviewImageView.h"
 #include "gui/skin/ComboItems.h"
 #include "gui/skin/ImageButton.h"
-#include "gui/preview/PreviewImageView.h"
+#include "gui/window/VantrelController.h"
 
 #include <QAction>
 #include <QApplication>
