@@ -1,6 +1,7 @@
 #include "core/batch/DefaultDestination.h"
 
 #include "core/batch/SystemLog.h"
+#include "core/imaging/PhotoFile.h"
 
 #include <QDir>
 #include <QFile>

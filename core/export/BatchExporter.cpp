@@ -4,6 +4,7 @@
 #include "core/batch/SystemLog.h"
 #include "core/export/ExportFolder.h"
 #include "core/export/ExportWorkers.h"
+#include "core/imaging/PhotoFile.h"
 
 #include <deque>
 #include <future>
@@ -51,16 +52,14 @@ ExportOutcome BatchExporter::run(ImageList& images, const QDate& today) {
 
     const auto start = [&](long index) {
         Image& image = *images[size_t(index)];
-        // The pipeline reports crops that do not fit straight into the collector; they are
-        // taken out again and put back when this photo's turn comes.
-        const qsizetype before = errors.errorsDuringProcessing().size();
-        image.applyEffectsForPreview(false);
-        const QStringList all = errors.errorsDuringProcessing();
-        errors.setErrorsDuringProcessing(all.mid(0, before));
+        const PipelineNotes notes = image.applyEffectsForPreview(false);
+        for (const QString& line : notes.logLines) {
+            systemLog(line);
+        }
 
         PhotoInFlight photo;
         photo.title = image.imageTitle();
-        photo.pipelineMessages = all.mid(before);
+        photo.pipelineMessages = notes.errors;
         const std::string extension = fileExtentionAtIndex(mSettings.outputType, photo.title);
         photo.requestedPath = mSettings.keepOriginalName
                                   ? sourceNameOutputPath(folder.path, photo.title, extension)

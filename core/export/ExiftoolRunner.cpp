@@ -2,6 +2,7 @@
 
 #include "core/batch/SystemLog.h"
 #include "core/export/ChildProcess.h"
+#include "core/imaging/PhotoFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -2,6 +2,7 @@
 
 #include "core/batch/SystemLog.h"
 #include "core/export/OutputNaming.h"
+#include "core/imaging/PhotoFile.h"
 
 #include <cerrno>
 #include <climits>

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/imaging/PhotoFile.h"
-
 #include <QDate>
 #include <optional>
 #include <string>

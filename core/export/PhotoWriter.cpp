@@ -4,6 +4,7 @@
 #include "core/export/DescriptorTarget.h"
 #include "core/export/OutputFailures.h"
 #include "core/export/PhotoEncoding.h"
+#include "core/imaging/PhotoFile.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -41,8 +41,11 @@ Picture Image::originalImage() {
     return pictureFromWorkingImage();
 }
 
-Picture Image::imageWithEffects() {
-    applyEffectsForPreview(true);
+Picture Image::imageWithEffects(PipelineNotes* notes) {
+    const PipelineNotes said = applyEffectsForPreview(true);
+    if (notes) {
+        notes->append(said);
+    }
     return pictureFromWorkingImage();
 }
 
@@ -50,8 +53,8 @@ Picture Image::pictureFromWorkingImage() const {
     return Picture(workingImage());
 }
 
-std::optional<QVariantMap> Image::metadata() const {
-    return readImageProperties(path());
+std::optional<QVariantMap> Image::metadata(QString* failure) const {
+    return readImageProperties(path(), failure);
 }
 
 std::string Image::imageTitle() const {

@@ -2,6 +2,7 @@
 
 #include "core/imaging/Picture.h"
 
+#include <QStringList>
 #include <QVariantMap>
 #include <memory>
 #include <mutex>
@@ -11,6 +12,19 @@
 namespace vantrel {
 
 class WorkingImage;
+
+// What the pipeline's steps had to say about a photo, in the order they said it: lines for
+// the log, and the messages that belong in an export's error report. The steps only
+// collect them; the front end that ran the pipeline decides where they go.
+struct PipelineNotes {
+    QStringList logLines;
+    QStringList errors;
+
+    void append(const PipelineNotes& other) {
+        logLines += other.logLines;
+        errors += other.errors;
+    }
+};
 
 // One photo of the batch: its path, which is also its identity, and a working image that
 // the last load or pipeline step left behind. Nothing decoded is kept between uses: every
@@ -33,12 +47,13 @@ public:
 
     // Reloads the photo as stored and returns it as a picture.
     Picture originalImage();
-    // Runs the whole pipeline as the preview does and returns the result as a picture.
-    Picture imageWithEffects();
+    // Runs the whole pipeline as the preview does and returns the result as a picture;
+    // `notes`, when given, receive what the steps had to say.
+    Picture imageWithEffects(PipelineNotes* notes = nullptr);
     // The current working image as a picture; no pixels are computed.
     Picture pictureFromWorkingImage() const;
     // The file's properties; see readImageProperties.
-    std::optional<QVariantMap> metadata() const;
+    std::optional<QVariantMap> metadata(QString* failure = nullptr) const;
 
     // What the browser shows and identifies the photo by.
     std::string imageTitle() const;
@@ -50,11 +65,11 @@ public:
 
     // The effect pipeline: a fresh load, then the seven steps in order, each reading the
     // shared effect settings when it runs. The preview flag only decides how a pixel crop
-    // that does not fit is reported.
-    void applyEffectsForPreview(bool preview);
+    // that does not fit is reported: a log line for the preview, an error for an export.
+    PipelineNotes applyEffectsForPreview(bool preview);
     void AdjustBrightnessContrastAndSaturation();
-    void cropByPercentage();
-    void cropByPixelsForPreview(bool preview);
+    PipelineNotes cropByPercentage();
+    PipelineNotes cropByPixelsForPreview(bool preview);
     void rotate();
     void rescaleByPercentageX(float x, float y);
     void rescaleByPixels();

@@ -2,10 +2,9 @@
 // lower-left corner and y pointing up; the working image works top-left, y down. The
 // conversion happens here and nowhere else.
 
-#include "core/batch/ProcessingErrors.h"
-#include "core/batch/SystemLog.h"
 #include "core/imaging/Effects.h"
 #include "core/imaging/Image.h"
+#include "core/imaging/PhotoFile.h"
 #include "core/imaging/WorkingImage.h"
 
 #include <algorithm>
@@ -41,16 +40,18 @@ ExactRect keptRegion(double x0, double y0, double x1, double y1, double width, d
 
 } // namespace
 
-void Image::applyEffectsForPreview(bool preview) {
+PipelineNotes Image::applyEffectsForPreview(bool preview) {
+    PipelineNotes notes;
     loadWorkingImage();
     AdjustBrightnessContrastAndSaturation();
-    cropByPercentage();
-    cropByPixelsForPreview(preview);
+    notes.append(cropByPercentage());
+    notes.append(cropByPixelsForPreview(preview));
     rotate();
     const Effects& effects = Effects::sharedEffects();
     rescaleByPercentageX(effects.scaleXPercentage(), effects.scaleYPercentage());
     rescaleByPixels();
     rescaleToMaximumWidthAndHeight();
+    return notes;
 }
 
 void Image::AdjustBrightnessContrastAndSaturation() {
@@ -66,13 +67,14 @@ void Image::AdjustBrightnessContrastAndSaturation() {
     setWorkingImage(image->adjustingColour(adjustment));
 }
 
-void Image::cropByPercentage() {
+PipelineNotes Image::cropByPercentage() {
+    PipelineNotes notes;
     const auto image = workingImage();
     const Effects& e = Effects::sharedEffects();
     const Margins m{e.cropLeftPercentage(), e.cropRightPercentage(), e.cropTopPercentage(),
                     e.cropBottomPercentage()};
     if (!image || !m.anyPositive()) {
-        return;
+        return notes;
     }
     const double w = image->width();
     const double h = image->height();
@@ -83,19 +85,21 @@ void Image::cropByPercentage() {
     const ExactRect kept = keptRegion(x0, y0, w - xr, h - yt, w, h);
     if (!(m.left + m.right < 1.0f) || !(m.top + m.bottom < 1.0f) || !m.allFinite() ||
         kept.isEmpty()) {
-        systemLog(QStringLiteral("%1 will not be cropped !").arg(titleOf(*this)));
-        return;
+        notes.logLines << QStringLiteral("%1 will not be cropped !").arg(titleOf(*this));
+        return notes;
     }
     setWorkingImage(image->cropping(kept));
+    return notes;
 }
 
-void Image::cropByPixelsForPreview(bool preview) {
+PipelineNotes Image::cropByPixelsForPreview(bool preview) {
+    PipelineNotes notes;
     const auto image = workingImage();
     const Effects& e = Effects::sharedEffects();
     const Margins m{e.cropLeftPixels(), e.cropRightPixels(), e.cropTopPixels(),
                     e.cropBottomPixels()};
     if (!image || !m.anyPositive()) {
-        return;
+        return notes;
     }
     const double w = image->width();
     const double h = image->height();
@@ -103,16 +107,18 @@ void Image::cropByPixelsForPreview(bool preview) {
     if (!(double(m.left + m.right) < w) || !(double(m.top + m.bottom) < h) || !m.allFinite() ||
         kept.isEmpty()) {
         if (preview) {
-            systemLog(QStringLiteral("%1 will not be cropped!").arg(titleOf(*this)));
+            notes.logLines << QStringLiteral("%1 will not be cropped!").arg(titleOf(*this));
         } else {
+            // The export's report keeps the message; the log line has a trailing space.
             const QString message =
                 QStringLiteral("%1 couldn't not be cropped!").arg(titleOf(*this));
-            ProcessingErrors::errors().addError(message);
-            systemLog(QStringLiteral("%1 ").arg(message));
+            notes.errors << message;
+            notes.logLines << QStringLiteral("%1 ").arg(message);
         }
-        return;
+        return notes;
     }
     setWorkingImage(image->cropping(kept));
+    return notes;
 }
 
 void Image::rotate() {

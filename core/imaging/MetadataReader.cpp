@@ -1,6 +1,5 @@
 #include "core/imaging/MetadataReader.h"
 
-#include "core/batch/SystemLog.h"
 #include "core/imaging/ExifProperties.h"
 #include "core/imaging/IccProfile.h"
 #include "core/imaging/MetadataValues.h"
@@ -26,10 +25,10 @@ enum OpenStatus : int {
     UnexpectedFailure = 4 // anything else gave out while gathering (e.g. out of memory)
 };
 
-void logOpenFailure(const std::string& path, int status) {
+QString openFailureLine(const std::string& path, int status) {
     // One multi-argument arg() call, so a "%2" inside the path stays as it is.
-    systemLog(QStringLiteral("Error: file name : %1 - Status: %2")
-                  .arg(displayPath(path), QString::number(status)));
+    return QStringLiteral("Error: file name : %1 - Status: %2")
+        .arg(displayPath(path), QString::number(status));
 }
 
 std::optional<QString> colourModel(VipsInterpretation interpretation) {
@@ -170,15 +169,16 @@ PixelFacts readPixelFacts(const std::string& path, PhotoContainer container) {
     return facts;
 }
 
-std::optional<QVariantMap> gatherProperties(const std::string& path) {
+// Sets `status` when the file cannot be opened as an image.
+std::optional<QVariantMap> gatherProperties(const std::string& path, int& status) {
     if (!isRegularFile(path)) {
-        logOpenFailure(path, NotReadable);
+        status = NotReadable;
         return std::nullopt;
     }
     const PhotoContainer container = sniffPhotoContainer(path);
     if (container == PhotoContainer::Unknown) {
         const bool readable = ::access(path.c_str(), R_OK) == 0;
-        logOpenFailure(path, readable ? UnknownSignature : NotReadable);
+        status = readable ? UnknownSignature : NotReadable;
         return std::nullopt;
     }
 
@@ -186,7 +186,7 @@ std::optional<QVariantMap> gatherProperties(const std::string& path) {
     try {
         pixels = readPixelFacts(path, container);
     } catch (const vips::VError&) {
-        logOpenFailure(path, HeaderUnreadable);
+        status = HeaderUnreadable;
         return std::nullopt;
     }
     QVariantMap properties = pixels.properties;
@@ -247,16 +247,21 @@ std::optional<QVariantMap> gatherProperties(const std::string& path) {
 
 } // namespace
 
-std::optional<QVariantMap> readImageProperties(const std::string& path) {
+std::optional<QVariantMap> readImageProperties(const std::string& path, QString* failure) {
     if (path.empty()) {
         return std::nullopt;
     }
+    int status = 0;
+    std::optional<QVariantMap> properties;
     try {
-        return gatherProperties(path);
+        properties = gatherProperties(path, status);
     } catch (...) {
-        logOpenFailure(path, UnexpectedFailure);
-        return std::nullopt;
+        status = UnexpectedFailure;
     }
+    if (status != 0 && failure) {
+        *failure = openFailureLine(path, status);
+    }
+    return properties;
 }
 
 } // namespace vantrel

@@ -9,9 +9,9 @@ namespace vantrel {
 // The properties of the first image in a photo file, as a nested map: top-level pixel facts
 // (PixelWidth, PixelHeight, DPIWidth, DPIHeight, Depth, ColorModel, HasAlpha, Orientation,
 // ProfileName) and the groups "{Exif}", "{TIFF}", "{GPS}", "{IPTC}", "{JFIF}", "{PNG}".
-// Returns nothing when the path is empty, when the file cannot be opened as an image (this
-// one case is logged as "Error: file name : <path> - Status: <n>"), or when it has no
-// properties. Never throws.
-std::optional<QVariantMap> readImageProperties(const std::string& path);
+// Returns nothing when the path is empty, when the file cannot be opened as an image, or
+// when it has no properties. Never throws. When the file cannot be opened as an image,
+// `failure` (if given) receives the line for the log: "Error: file name : <path> - Status: <n>".
+std::optional<QVariantMap> readImageProperties(const std::string& path, QString* failure = nullptr);
 
 } // namespace vantrel

@@ -1,5 +1,6 @@
 #include "core/imaging/PhotoFile.h"
 
+#include <QFile>
 #include <array>
 #include <cstring>
 #include <fcntl.h>
@@ -62,6 +63,10 @@ std::string lastPathComponent(const std::string& path) {
     }
     const auto slash = trimmed.rfind('/');
     return slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+}
+
+QString displayPath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
 } // namespace vantrel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <string>
 
 namespace vantrel {
@@ -20,5 +21,9 @@ std::string joinPath(const std::string& folder, const std::string& name);
 
 // The last path component, exactly as stored.
 std::string lastPathComponent(const std::string& path);
+
+// A file-system path as text for messages. Paths are kept as the raw bytes that the
+// file system gave us; this is only for showing them.
+QString displayPath(const std::string& path);
 
 } // namespace vantrel

@@ -1,7 +1,7 @@
 #include "gui/browser/ImageBrowserModel.h"
 
-#include "core/batch/SystemLog.h"
 #include "core/imaging/Image.h"
+#include "core/imaging/PhotoFile.h"
 #include "gui/browser/ImageBrowserDelegate.h"
 #include "gui/browser/ImageBrowserView.h"
 #include "gui/browser/ThumbnailCache.h"

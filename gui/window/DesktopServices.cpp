@@ -2,6 +2,7 @@
 
 #include "core/batch/DefaultDestination.h"
 #include "core/batch/SystemLog.h"
+#include "core/imaging/PhotoFile.h"
 
 #include <QApplication>
 #include <QDBusConnection>

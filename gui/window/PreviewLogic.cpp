@@ -1,5 +1,7 @@
 #include "core/batch/AppData.h"
 #include "core/batch/BrowserEdits.h"
+#include "core/batch/SystemLog.h"
+#include "core/imaging/Image.h"
 #include "core/imaging/Picture.h"
 #include "gui/preview/PreviewImageView.h"
 #include "gui/preview/ScreenImage.h"
@@ -26,8 +28,13 @@ void VantrelController::reloadImageAfterApplyingEffects() {
     if (!photo)
         return;
     // Building the picture only reads the header and the effects; pixels come later.
-    const Picture picture = mUi->mEffectsOnOrOffSwitch->value() == 0 ? photo->imageWithEffects()
-                                                                     : photo->originalImage();
+    PipelineNotes notes;
+    const Picture picture = mUi->mEffectsOnOrOffSwitch->value() == 0
+                                ? photo->imageWithEffects(&notes)
+                                : photo->originalImage();
+    for (const QString& line : notes.logLines) {
+        systemLog(line);
+    }
     if (picture.isNull()) {
         mUi->mPreviewImage->setImage(QImage());
         return;

@@ -1,7 +1,6 @@
 #include "core/batch/AppData.h"
 #include "core/batch/DefaultDestination.h"
 #include "core/batch/SettingsRules.h"
-#include "core/batch/SystemLog.h"
 #include "gui/window/DesktopServices.h"
 #include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"

@@ -1,6 +1,6 @@
 #include "core/batch/ImportWalker.h"
 #include "core/batch/FolderListing.h"
-#include "core/batch/SystemLog.h"
+#include "core/imaging/PhotoFile.h"
 #include "core/imaging/WorkingImage.h"
 #include "tests/core/TestImages.h"
 

@@ -74,6 +74,7 @@ TEST_F(BatchExporterTest, SameNamesFilesAndReportWhateverTheNumberOfWorkers) {
         EXPECT_TRUE(log.contains(
             QStringLiteral("failed writing reconstructed image at path %1/vips-truncated.jpg")
                 .arg(QString::fromStdString(outcome.exportFolder))));
+        EXPECT_TRUE(log.contains("c.png couldn't not be cropped! "));
         listings.append(filesIn(outcome.exportFolder));
         reports.append(ProcessingErrors::errors().errorMessage());
         ProcessingErrors::errors().clearErrors();

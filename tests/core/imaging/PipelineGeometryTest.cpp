@@ -1,7 +1,6 @@
 // Geometry of the effect pipeline, proven on photos whose pixels carry their own
 // coordinates (band 0 = column, band 1 = row, counted from the top-left as stored).
 
-#include "core/batch/ProcessingErrors.h"
 #include "core/imaging/Effects.h"
 #include "core/imaging/Image.h"
 #include "core/imaging/WorkingImage.h"
@@ -20,19 +19,18 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(dir.isValid());
         Effects::sharedEffects().resetEffects();
-        ProcessingErrors::errors().clearErrors();
         photo = writeCoordinatePhoto(dir, "coords.png", 1000, 800);
     }
-    void TearDown() override {
-        Effects::sharedEffects().resetEffects();
-        ProcessingErrors::errors().clearErrors();
-    }
+    void TearDown() override { Effects::sharedEffects().resetEffects(); }
 
     // The export's result, made both in the strict order and the fast way: both must agree
     // on size, and on geometry to the pixel.
-    VImage run(bool preview = false) {
+    VImage run(bool preview = false, PipelineNotes* notes = nullptr) {
         Image image(photo);
-        image.applyEffectsForPreview(preview);
+        const PipelineNotes said = image.applyEffectsForPreview(preview);
+        if (notes) {
+            *notes = said;
+        }
         const auto working = image.workingImage();
         EXPECT_TRUE(working);
         const VImage strict = working->pixels();
@@ -66,109 +64,86 @@ TEST_F(PipelineGeometry, DefaultsKeepSizeAndEveryPixel) {
     EXPECT_EQ((out == in).min(), 255.0);
 }
 
-TEST_F(PipelineGeometry, FractionCropKeepsMiddleColumns) {
-    effects.setCropLeftPercentage(0.25f);
-    effects.setCropRightPercentage(0.25f);
-    const VImage out = run();
-    EXPECT_EQ(out.width(), 500);
-    EXPECT_EQ(out.height(), 800);
-    EXPECT_EQ(sourceOf(out, 0, 0), std::make_pair(250, 0));
-    EXPECT_EQ(sourceOf(out, 499, 799), std::make_pair(749, 799));
-}
-
-TEST_F(PipelineGeometry, FractionCropTopAndBottomKeepTheRightRows) {
-    effects.setCropTopPercentage(0.1f);
-    effects.setCropBottomPercentage(0.2f);
-    const VImage out = run();
-    EXPECT_EQ(out.width(), 1000);
-    EXPECT_EQ(out.height(), 560);
-    // 80 rows go at the top, 160 at the bottom.
-    EXPECT_EQ(sourceOf(out, 0, 0), std::make_pair(0, 80));
-    EXPECT_EQ(sourceOf(out, 999, 559), std::make_pair(999, 639));
+// Sizes, and which stored pixel lands in the top-left and bottom-right corners (unchecked
+// where resampling blends them).
+TEST_F(PipelineGeometry, EachStepPutsTheRightPixelsInTheRightPlaces) {
+    using Set = void (Effects::*)(float);
+    struct Case {
+        std::vector<std::pair<Set, float>> set;
+        int width, height;
+        std::pair<int, int> topLeft{-1, -1}, bottomRight{-1, -1};
+    };
+    const Set fracL = &Effects::setCropLeftPercentage, fracR = &Effects::setCropRightPercentage;
+    const Set fracT = &Effects::setCropTopPercentage, fracB = &Effects::setCropBottomPercentage;
+    const Set pxL = &Effects::setCropLeftPixels, pxB = &Effects::setCropBottomPixels;
+    const Set turn = &Effects::setRotationDegrees;
+    const Set factorX = &Effects::setScaleXPercentage, factorY = &Effects::setScaleYPercentage;
+    const Set sizeX = &Effects::setScaleXPixels, sizeY = &Effects::setScaleYPixels;
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float inf = std::numeric_limits<float>::infinity();
+    const Case cases[] = {
+        {{{fracL, 0.25f}, {fracR, 0.25f}}, 500, 800, {250, 0}, {749, 799}},
+        // 80 rows go at the top, 160 at the bottom.
+        {{{fracT, 0.1f}, {fracB, 0.2f}}, 1000, 560, {0, 80}, {999, 639}},
+        {{{pxL, 100}, {pxB, 50}}, 900, 750, {100, 0}, {999, 749}},
+        // Counter-clockwise as displayed: at 90 the stored top-right corner is now top-left.
+        {{{turn, 90}}, 800, 1000, {999, 0}, {0, 799}},
+        {{{turn, 180}}, 1000, 800, {999, 799}, {0, 0}},
+        {{{turn, 270}}, 800, 1000, {0, 799}, {999, 0}},
+        {{{turn, 360}}, 1000, 800, {0, 0}, {999, 799}},
+        // Angles outside a full turn and unusable factors are skipped.
+        {{{turn, 361}}, 1000, 800, {0, 0}, {999, 799}},
+        {{{turn, -90}}, 1000, 800, {0, 0}, {999, 799}},
+        {{{turn, nan}}, 1000, 800, {0, 0}, {999, 799}},
+        {{{factorX, 0}}, 1000, 800, {0, 0}, {999, 799}},
+        {{{factorX, -1}}, 1000, 800, {0, 0}, {999, 799}},
+        {{{factorX, inf}}, 1000, 800, {0, 0}, {999, 799}},
+        // The crop refers to the photo before it turns: the cut left edge ends at the bottom.
+        {{{pxL, 100}, {turn, 90}}, 800, 900, {999, 0}, {100, 799}},
+        // A target size applies after the turn; factors scale each axis.
+        {{{turn, 90}, {sizeX, 400}, {sizeY, 500}}, 400, 500},
+        {{{factorX, 0.5f}, {factorY, 2}}, 500, 1600},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "case " << &c - cases);
+        effects.resetEffects();
+        for (const auto& [set, value] : c.set) {
+            (effects.*set)(value);
+        }
+        const VImage out = run();
+        ASSERT_EQ(out.width(), c.width);
+        ASSERT_EQ(out.height(), c.height);
+        if (c.topLeft.first >= 0) {
+            EXPECT_EQ(sourceOf(out, 0, 0), c.topLeft);
+            EXPECT_EQ(sourceOf(out, c.width - 1, c.height - 1), c.bottomRight);
+        }
+    }
 }
 
 TEST_F(PipelineGeometry, FractionCropThatDoesNotFitIsSkippedAndLaterStepsRun) {
     effects.setCropLeftPercentage(0.5f);
     effects.setCropRightPercentage(0.5f);
     effects.setRotationDegrees(90.0f);
-    LogCapture log;
-    const VImage out = run();
-    EXPECT_TRUE(log.contains("coords.png will not be cropped !"));
-    EXPECT_FALSE(ProcessingErrors::errors().errorsDidOccur());
+    PipelineNotes notes;
+    const VImage out = run(false, &notes);
+    EXPECT_EQ(notes.logLines, QStringList{"coords.png will not be cropped !"});
+    EXPECT_TRUE(notes.errors.isEmpty());
     EXPECT_EQ(out.width(), 800);
     EXPECT_EQ(out.height(), 1000);
-}
-
-TEST_F(PipelineGeometry, PixelCropRemovesLeftColumnsAndBottomRows) {
-    effects.setCropLeftPixels(100.0f);
-    effects.setCropBottomPixels(50.0f);
-    const VImage out = run();
-    EXPECT_EQ(out.width(), 900);
-    EXPECT_EQ(out.height(), 750);
-    EXPECT_EQ(sourceOf(out, 0, 0), std::make_pair(100, 0));
-    EXPECT_EQ(sourceOf(out, 899, 749), std::make_pair(999, 749));
 }
 
 TEST_F(PipelineGeometry, PixelCropThatDoesNotFitIsReportedOnlyByTheExport) {
     effects.setCropLeftPixels(600.0f);
     effects.setCropRightPixels(400.0f);
-    {
-        LogCapture log;
-        const VImage out = run(false);
-        EXPECT_EQ(out.width(), 1000);
-        EXPECT_TRUE(log.contains("coords.png couldn't not be cropped! "));
-        EXPECT_EQ(ProcessingErrors::errors().errorMessage(),
-                  "coords.png couldn't not be cropped!\n");
-    }
-    ProcessingErrors::errors().clearErrors();
-    {
-        LogCapture log;
-        run(true);
-        EXPECT_TRUE(log.contains("coords.png will not be cropped!"));
-        EXPECT_FALSE(ProcessingErrors::errors().errorsDidOccur());
-    }
-}
+    PipelineNotes notes;
+    const VImage out = run(false, &notes);
+    EXPECT_EQ(out.width(), 1000);
+    EXPECT_EQ(notes.logLines, QStringList{"coords.png couldn't not be cropped! "});
+    EXPECT_EQ(notes.errors, QStringList{"coords.png couldn't not be cropped!"});
 
-TEST_F(PipelineGeometry, QuarterTurnsAreCounterClockwiseAsDisplayed) {
-    struct Case {
-        float degrees;
-        int width, height;
-        std::pair<int, int> topLeft, bottomRight;
-    };
-    // At 90 the top edge becomes the left edge: the stored top-right corner is now top-left.
-    const Case cases[] = {{90, 800, 1000, {999, 0}, {0, 799}},
-                          {180, 1000, 800, {999, 799}, {0, 0}},
-                          {270, 800, 1000, {0, 799}, {999, 0}},
-                          {360, 1000, 800, {0, 0}, {999, 799}},
-                          {0, 1000, 800, {0, 0}, {999, 799}}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.degrees);
-        effects.setRotationDegrees(c.degrees);
-        const VImage out = run();
-        ASSERT_EQ(out.width(), c.width);
-        ASSERT_EQ(out.height(), c.height);
-        EXPECT_EQ(sourceOf(out, 0, 0), c.topLeft);
-        EXPECT_EQ(sourceOf(out, c.width - 1, c.height - 1), c.bottomRight);
-    }
-}
-
-TEST_F(PipelineGeometry, AnglesOutsideAFullTurnAreSkipped) {
-    for (float degrees : {361.0f, -90.0f, std::numeric_limits<float>::quiet_NaN()}) {
-        effects.setRotationDegrees(degrees);
-        const VImage out = run();
-        EXPECT_EQ(out.width(), 1000);
-        EXPECT_EQ(sourceOf(out, 0, 0), std::make_pair(0, 0));
-    }
-}
-
-TEST_F(PipelineGeometry, CropRefersToThePhotoBeforeItTurns) {
-    effects.setCropLeftPixels(100.0f);
-    effects.setRotationDegrees(90.0f);
-    const VImage out = run();
-    EXPECT_EQ(out.width(), 800);
-    EXPECT_EQ(out.height(), 900);
-    // After the turn the stored left edge is at the bottom.
-    EXPECT_EQ(sourceOf(out, 0, 899), std::make_pair(100, 0));
+    run(true, &notes);
+    EXPECT_EQ(notes.logLines, QStringList{"coords.png will not be cropped!"});
+    EXPECT_TRUE(notes.errors.isEmpty());
 }
 
 TEST_F(PipelineGeometry, StepsCalledOutOfOrderActOnWhatTheyAreGiven) {
@@ -189,35 +164,13 @@ TEST_F(PipelineGeometry, StepsCalledOutOfOrderActOnWhatTheyAreGiven) {
     EXPECT_EQ(relativeRmse(out, fast), 0.0);
 }
 
-TEST_F(PipelineGeometry, TargetSizeAppliesAfterTheTurn) {
-    effects.setRotationDegrees(90.0f);
-    effects.setScaleXPixels(400.0f);
-    effects.setScaleYPixels(500.0f);
-    const VImage out = run();
-    EXPECT_EQ(out.width(), 400);
-    EXPECT_EQ(out.height(), 500);
-}
-
-TEST_F(PipelineGeometry, FactorsScaleEachAxisAndAFactorOfOneLeavesItsAxisAlone) {
+TEST_F(PipelineGeometry, AFactorOfOneLeavesItsAxisAlone) {
     effects.setScaleXPercentage(0.5f);
-    effects.setScaleYPercentage(2.0f);
-    VImage out = run();
-    EXPECT_EQ(out.width(), 500);
-    EXPECT_EQ(out.height(), 1600);
-
-    effects.setScaleYPercentage(1.0f);
-    out = run();
+    const VImage out = run();
     ASSERT_EQ(out.height(), 800);
     // Rows were not resampled: every row still holds exactly its own row number.
     const VImage rows = out.extract_band(1);
     EXPECT_EQ((rows == VImage::xyz(500, 800).extract_band(1)).min(), 255.0);
-}
-
-TEST_F(PipelineGeometry, UnusableFactorsAreSkipped) {
-    for (float factor : {0.0f, -1.0f, std::numeric_limits<float>::infinity()}) {
-        effects.setScaleXPercentage(factor);
-        EXPECT_EQ(run().width(), 1000);
-    }
 }
 
 TEST(PipelineSizes, MaximumSizeShrinksToFitAndNeverEnlarges) {
