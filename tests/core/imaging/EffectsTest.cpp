@@ -1,46 +1,49 @@
 #include "core/imaging/Effects.h"
 
 #include <gtest/gtest.h>
-#include <thread>
 
 using vantrel::Effects;
 
 namespace {
 
-TEST(Effects, OneSharedInstanceEvenWhenThreadsRaceForIt) {
-    Effects* seen[2] = {};
-    std::thread a([&] { seen[0] = &Effects::sharedEffects(); });
-    std::thread b([&] { seen[1] = &Effects::sharedEffects(); });
-    a.join();
-    b.join();
-    EXPECT_EQ(seen[0], seen[1]);
-    EXPECT_EQ(seen[0], &Effects::sharedEffects());
-}
-
-TEST(Effects, ResetRestoresEveryDefaultAndAnyValueIsStored) {
+TEST(Effects, EveryFieldKeepsItsOwnValueAndResetRestoresItsDefault) {
+    struct Field {
+        void (Effects::*set)(float);
+        float (Effects::*get)() const;
+        float byDefault;
+    };
+    const Field fields[] = {
+        {&Effects::setRotationDegrees, &Effects::rotationDegrees, 0},
+        {&Effects::setContrastValue, &Effects::contrastValue, 1},
+        {&Effects::setBrightnessValue, &Effects::brightnessValue, 0},
+        {&Effects::setSaturationValue, &Effects::saturationValue, 1},
+        {&Effects::setCropLeftPercentage, &Effects::cropLeftPercentage, 0},
+        {&Effects::setCropRightPercentage, &Effects::cropRightPercentage, 0},
+        {&Effects::setCropTopPercentage, &Effects::cropTopPercentage, 0},
+        {&Effects::setCropBottomPercentage, &Effects::cropBottomPercentage, 0},
+        {&Effects::setCropLeftPixels, &Effects::cropLeftPixels, 0},
+        {&Effects::setCropRightPixels, &Effects::cropRightPixels, 0},
+        {&Effects::setCropTopPixels, &Effects::cropTopPixels, 0},
+        {&Effects::setCropBottomPixels, &Effects::cropBottomPixels, 0},
+        {&Effects::setScaleXPercentage, &Effects::scaleXPercentage, 1},
+        {&Effects::setScaleYPercentage, &Effects::scaleYPercentage, 1},
+        {&Effects::setScaleXPixels, &Effects::scaleXPixels, 0},
+        {&Effects::setScaleYPixels, &Effects::scaleYPixels, 0},
+        {&Effects::setScaleXMaximumPixels, &Effects::scaleXMaximumPixels, 0},
+        {&Effects::setScaleYMaximumPixels, &Effects::scaleYMaximumPixels, 0},
+    };
     Effects effects;
-    effects.setRotationDegrees(45.0f);
-    effects.setContrastValue(0.0f);
-    effects.setBrightnessValue(-1.0f);
-    effects.setSaturationValue(2.0f);
-    effects.setCropLeftPercentage(-0.5f);
-    effects.setCropBottomPixels(12.5f);
-    effects.setScaleXPercentage(0.25f);
-    effects.setScaleYPixels(300.0f);
-    effects.setScaleXMaximumPixels(4000.0f);
-    EXPECT_EQ(effects.rotationDegrees(), 45.0f);
-    EXPECT_EQ(effects.cropLeftPercentage(), -0.5f);
+    for (size_t i = 0; i < std::size(fields); ++i) {
+        EXPECT_EQ((effects.*fields[i].get)(), fields[i].byDefault) << "new, field " << i;
+        (effects.*fields[i].set)(100.0f + static_cast<float>(i));
+    }
+    // Distinct values everywhere: a setter that writes its neighbour's field shows.
+    for (size_t i = 0; i < std::size(fields); ++i) {
+        EXPECT_EQ((effects.*fields[i].get)(), 100.0f + static_cast<float>(i)) << "field " << i;
+    }
     effects.resetEffects();
-    const float defaults[] = {
-        effects.rotationDegrees(),   effects.contrastValue(),        effects.brightnessValue(),
-        effects.saturationValue(),   effects.cropLeftPercentage(),   effects.cropRightPercentage(),
-        effects.cropTopPercentage(), effects.cropBottomPercentage(), effects.cropLeftPixels(),
-        effects.cropRightPixels(),   effects.cropTopPixels(),        effects.cropBottomPixels(),
-        effects.scaleXPercentage(),  effects.scaleYPercentage(),     effects.scaleXPixels(),
-        effects.scaleYPixels(),      effects.scaleXMaximumPixels(),  effects.scaleYMaximumPixels()};
-    const float expected[] = {0, 1, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0};
-    for (size_t i = 0; i < std::size(expected); ++i) {
-        EXPECT_EQ(defaults[i], expected[i]) << "field " << i;
+    for (size_t i = 0; i < std::size(fields); ++i) {
+        EXPECT_EQ((effects.*fields[i].get)(), fields[i].byDefault) << "reset, field " << i;
     }
 }
 
