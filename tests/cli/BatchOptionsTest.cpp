@@ -6,44 +6,23 @@ using namespace vantrel;
 
 namespace {
 
-BatchOptionsResult parse(std::vector<std::string> arguments) {
+// The words of a command line separated by single spaces.
+BatchOptionsResult parse(const std::string& line) {
+    std::vector<std::string> arguments;
+    for (size_t at = 0; at <= line.size();) {
+        const size_t space = std::min(line.find(' ', at), line.size());
+        arguments.push_back(line.substr(at, space - at));
+        at = space + 1;
+    }
     return parseBatchOptions(arguments);
 }
 
 TEST(BatchOptions, EachOptionSetsTheValueTheWindowWouldSet) {
-    const auto result = parse({"--brightness",
-                               "-0.25",
-                               "--contrast=1.1",
-                               "--saturation",
-                               "0",
-                               "--crop",
-                               "0.1,0.2,0,0.05",
-                               "--crop-px",
-                               "1,2,3,4",
-                               "--rotate",
-                               "270",
-                               "--scale",
-                               "0.5,2",
-                               "--size",
-                               "640,480",
-                               "--max-size",
-                               "2048,0",
-                               "--name",
-                               "Holiday",
-                               "--type",
-                               "PNG",
-                               "--quality",
-                               "75",
-                               "--metadata",
-                               "--dest",
-                               "/tmp/out",
-                               "--folder",
-                               "Run",
-                               "--jobs",
-                               "3",
-                               "a.jpg",
-                               "--",
-                               "--odd.jpg"});
+    const auto result =
+        parse("--brightness -0.25 --contrast=1.1 --saturation 0 --crop "
+              "0.1,0.2,0,0.05 --crop-px 1,2,3,4 --rotate 270 --scale 0.5,2 --size "
+              "640,480 --max-size 2048,0 --name Holiday --type PNG --quality 75 "
+              "--metadata --dest /tmp/out --folder Run --jobs 3 a.jpg -- --odd.jpg");
     ASSERT_TRUE(result.options) << result.error.toStdString();
     const BatchOptions& o = *result.options;
     const Effects& e = o.effects;
@@ -70,7 +49,7 @@ TEST(BatchOptions, EachOptionSetsTheValueTheWindowWouldSet) {
 }
 
 TEST(BatchOptions, DefaultsKeepSourceNamesAndTypeAtQuality90) {
-    const auto result = parse({"x.jpg"});
+    const auto result = parse("x.jpg");
     ASSERT_TRUE(result.options);
     EXPECT_TRUE(result.options->settings.keepOriginalName);
     EXPECT_EQ(result.options->settings.outputType, OutputType::OriginalFileType);
@@ -79,20 +58,17 @@ TEST(BatchOptions, DefaultsKeepSourceNamesAndTypeAtQuality90) {
 }
 
 TEST(BatchOptions, InvalidValuesGetOneLineNamingTheOption) {
-    const std::vector<std::vector<std::string>> bad = {
-        {"--quality", "101"},      {"--quality", "9.5"},    {"--rotate", "45"},
-        {"--brightness", "2"},     {"--crop", "0.1,0.1,0"}, {"--crop", "1,0,0,0"},
-        {"--crop-px", "-1,0,0,0"}, {"--scale", "0,1"},      {"--size", "100"},
-        {"--type", "gif"},         {"--jobs", "0"},         {"--folder", "a/b"},
-        {"--contrast", "nan"},     {"--max-size", "x,1"},   {"--name"}};
-    for (const auto& arguments : bad) {
-        const auto result = parse(arguments);
-        EXPECT_FALSE(result.options) << arguments[0];
-        EXPECT_TRUE(result.error.startsWith(QString::fromStdString(arguments[0])))
-            << result.error.toStdString();
+    for (const std::string line :
+         {"--quality 101", "--quality 9.5", "--rotate 45", "--brightness 2", "--crop 0.1,0.1,0",
+          "--crop 1,0,0,0", "--crop-px -1,0,0,0", "--scale 0,1", "--size 100", "--type gif",
+          "--jobs 0", "--folder a/b", "--contrast nan", "--max-size x,1", "--name"}) {
+        const auto result = parse(line);
+        const QString option = QString::fromStdString(line.substr(0, line.find(' ')));
+        EXPECT_FALSE(result.options) << line;
+        EXPECT_TRUE(result.error.startsWith(option)) << result.error.toStdString();
         EXPECT_FALSE(result.error.contains('\n'));
     }
-    EXPECT_EQ(parse({"--bogus"}).error, "unknown option --bogus");
+    EXPECT_EQ(parse("--bogus").error, "unknown option --bogus");
 }
 
 } // namespace
