@@ -1,5 +1,7 @@
 #pragma once
 
+#include "gui/browser/FileDropTarget.h"
+
 #include <QList>
 #include <QPoint>
 #include <QStringList>
@@ -12,10 +14,8 @@ class ImageBrowserView;
 // What the browser asks of the object that owns the batch: its data source, its delegate
 // and the destination of file drops, in one interface. The browser keeps no copy of the
 // batch; every answer is read at the moment it is asked.
-class ImageBrowserDelegate {
+class ImageBrowserDelegate : public FileDropTarget {
 public:
-    virtual ~ImageBrowserDelegate() = default;
-
     // Asked once per reloadData(). The answer is the number of items until the next reload.
     virtual int numberOfItemsInImageBrowser(ImageBrowserView* browser) = 0;
     virtual const Image* imageBrowserItemAtIndex(ImageBrowserView* browser, int index) = 0;
@@ -34,14 +34,6 @@ public:
     virtual void imageBrowserBackgroundWasRightClicked(ImageBrowserView* browser,
                                                        QPoint globalPosition) = 0;
     virtual void imageBrowserSelectionDidChange(ImageBrowserView* browser) = 0;
-
-    // File drops from other programs (the file viewer). A drop the browser shows as
-    // acceptable may still be refused here: performDragOperation answers false then.
-    virtual bool performDragOperation(const QStringList& localFilePaths) = 0;
-    // After an accepted drop has been performed.
-    virtual void concludeDragOperation() = 0;
-    // Whenever a drag over the browser ends, dropped or not.
-    virtual void draggingEnded() = 0;
 };
 
 } // namespace vantrel

@@ -1,8 +1,8 @@
 #include "gui/preview/PreviewImageView.h"
 
 #include "gui/browser/DroppedFiles.h"
+#include "gui/browser/FileDropTarget.h"
 #include "gui/skin/Skin.h"
-#include "gui/window/VantrelController.h"
 
 #include <QDragEnterEvent>
 #include <QMimeData>
@@ -68,25 +68,24 @@ void PreviewImageView::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void PreviewImageView::dragLeaveEvent(QDragLeaveEvent*) {
-    if (VantrelController* controller = VantrelController::controller())
-        controller->draggingEnded();
+    if (mDropTarget)
+        mDropTarget->draggingEnded();
 }
 
 void PreviewImageView::dropEvent(QDropEvent* event) {
-    VantrelController* controller = VantrelController::controller();
-    if (!controller || controller->draggingIsBlocked()) {
+    if (!mDropTarget) {
         event->ignore();
         return;
     }
-    const bool accepted = controller->performDragOperation(localFilePaths(event->mimeData()));
-    if (accepted) {
+    // The target refuses drops while an import runs.
+    if (mDropTarget->performDragOperation(localFilePaths(event->mimeData()))) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
-        controller->concludeDragOperation();
+        mDropTarget->concludeDragOperation();
     } else {
         event->ignore();
     }
-    controller->draggingEnded();
+    mDropTarget->draggingEnded();
     update();
 }
 

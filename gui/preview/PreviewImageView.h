@@ -5,9 +5,11 @@
 
 namespace vantrel {
 
+class FileDropTarget;
+
 // The large picture area of the window: it draws its picture centred at its zoom factor
 // (1 = one photo pixel per screen pixel), or the "launch.png" placeholder inviting the user
-// to drop photos. File drops on it are handed to the browser's drop handling, so they add
+// to drop photos. File drops on it go to the same drop target as the browser's, so they add
 // photos exactly like drops on the browser.
 class PreviewImageView : public QWidget {
     Q_OBJECT
@@ -24,6 +26,8 @@ public:
     QSize imageSize() const;
     void showPlaceholder();
     bool isShowingPlaceholder() const { return mShowsPlaceholder; }
+    // Not owned; without a target, drops are refused.
+    void setDropTarget(FileDropTarget* target) { mDropTarget = target; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -33,6 +37,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    FileDropTarget* mDropTarget = nullptr;
     QImage mImage;
     bool mShowsPlaceholder = true;
     float mZoomFactor = 1.0f;

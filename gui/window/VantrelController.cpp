@@ -150,6 +150,7 @@ void VantrelController::awakeFromNib() {
 
     ImageBrowserView* browser = mUi->mImageBrowser;
     browser->setDelegate(this);
+    mUi->mPreviewImage->setDropTarget(this);
     browser->setZoomValue(0.01);
     browser->setAllowsReordering(true);
     browser->setAnimates(true);

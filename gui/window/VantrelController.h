@@ -20,7 +20,6 @@ class QTimer;
 namespace Ui {
 class MainWindow;
 class ProgressSheet;
-class ErrorSheet;
 } // namespace Ui
 
 namespace vantrel {
