@@ -12,14 +12,15 @@ cd "$root"
 
 # Every header name that QtGui and QtWidgets install, in both spellings (<QImage>, <QtGui/QImage>).
 qt_include=$(pkg-config --variable=includedir Qt6Gui 2>/dev/null || echo /usr/include/x86_64-linux-gnu/qt6)
-forbidden_qt=$(mktemp)
-trap 'rm -f "$forbidden_qt"' EXIT
-for module in QtGui QtWidgets QtOpenGL QtOpenGLWidgets; do
+declare -A forbidden_qt
+while read -r name; do
+    forbidden_qt[$name]=1
+done < <(for module in QtGui QtWidgets QtOpenGL QtOpenGLWidgets; do
     [ -d "$qt_include/$module" ] || continue
     echo "$module"
     find "$qt_include/$module" -maxdepth 1 -type f -printf '%f\n' | sed "s|^|$module/|"
     find "$qt_include/$module" -maxdepth 1 -type f -name 'Q*' ! -name '*.h' -printf '%f\n'
-done | sort -u >"$forbidden_qt"
+done)
 
 failures=0
 report() {
@@ -38,7 +39,7 @@ while IFS=$'\t' read -r file header; do
     case "$header" in
     gui/* | cli/* | ui_*.h) report "$file includes $header (the core cannot reach a front end)" ;;
     esac
-    if grep -qxF "$header" "$forbidden_qt"; then
+    if [[ -n ${forbidden_qt[$header]:-} ]]; then
         report "$file includes $header (the core uses QtCore only)"
     fi
     case "$file:$header" in
