@@ -23,6 +23,7 @@ bool createDefaultDestinationPathIfNeeded(const std::string& path) {
     if (::lstat(path.c_str(), &info) == 0) {
         return S_ISDIR(info.st_mode) || (::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
     }
+    // The log texts are kept word for word, "crated" included: log readers match them.
     systemLog(QStringLiteral("Default Destination Path crated!"));
     if (!QDir().mkpath(QFile::decodeName(QByteArray::fromStdString(path)))) {
         systemLog(QStringLiteral("Error: Create folder failed %1").arg(displayPath(path)));

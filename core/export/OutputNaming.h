@@ -17,6 +17,9 @@ const char* outputTypeTitle(OutputType type);
 // The encoder a file is written with.
 enum class Encoding { Jpeg, Png, Tiff };
 
+// numberFormatSerilized and fileExtentionAtIndex keep their established spellings on
+// purpose: they are the names every front end, test and document uses.
+
 // `number` as zero-padded decimal, as wide as `photoCount` has digits (9 -> "1", 12 ->
 // "01", 100 -> "001"). Longer numbers keep all their digits.
 std::string numberFormatSerilized(long number, long photoCount);

@@ -109,7 +109,8 @@ PipelineNotes Image::cropByPixelsForPreview(bool preview) {
         if (preview) {
             notes.logLines << QStringLiteral("%1 will not be cropped!").arg(titleOf(*this));
         } else {
-            // The export's report keeps the message; the log line has a trailing space.
+            // The export's report keeps the message; the log line has a trailing space. Both
+            // texts ("couldn't not") are kept word for word: reports and logs are matched.
             const QString message =
                 QStringLiteral("%1 couldn't not be cropped!").arg(titleOf(*this));
             notes.errors << message;

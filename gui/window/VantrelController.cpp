@@ -48,7 +48,8 @@ VantrelController::VantrelController(QWidget* parent)
     : QMainWindow(parent), mUi(std::make_unique<Ui::MainWindow>()),
       mSheetUi(std::make_unique<Ui::ProgressSheet>()) {
     if (gController) {
-        // Checked before any window is built so that nothing of a second window shows.
+        // Checked before any window is built so that nothing of a second window shows. The
+        // log text keeps its spelling ("instantied"): log readers match it word for word.
         systemLog(QStringLiteral("photo controller instantied twice!"));
         std::exit(2);
     }
