@@ -55,7 +55,6 @@ public:
 
     qint64 cachedBytes() const { return mImages.totalCost(); }
     qint64 maximumBytes() const { return mImages.maxCost(); }
-    void setMaximumBytes(qint64 bytes) { mImages.setMaxCost(bytes); }
     int cachedCount() const { return static_cast<int>(mImages.count()); }
     // Jobs started since the cache was made, and whether any is queued or running.
     int jobsStarted() const { return mJobsStarted; }

@@ -46,7 +46,6 @@ Q_SIGNALS:
     void activationRequested();
 
 private:
-    bool handOver(const std::vector<std::string>& paths);
     void listen();
     void acceptConnections();
 
