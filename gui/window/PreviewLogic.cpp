@@ -24,6 +24,9 @@ float sliderZoom(const QSlider* slider) {
 } // namespace
 
 void VantrelController::reloadImageAfterApplyingEffects() {
+    // Counted before anything else: a request that ends with nothing to render (no photo, an
+    // unreadable one) must still void every render still under way for an older one.
+    const unsigned generation = ++*mPreviewGeneration;
     Image* const photo = imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage);
     if (!photo)
         return;
@@ -42,7 +45,6 @@ void VantrelController::reloadImageAfterApplyingEffects() {
     const double scale = mUi->mPreviewImage->devicePixelRatioF();
     const double zoom =
         std::clamp(static_cast<double>(mUi->mPreviewImage->zoomFactor()) * scale, 0.01, 1.0);
-    const unsigned generation = ++*mPreviewGeneration;
     auto latest = mPreviewGeneration;
     QPointer<PreviewImageView> view = mUi->mPreviewImage;
     QThreadPool::globalInstance()->start([picture, zoom, generation, latest, view] {

@@ -2,6 +2,7 @@
 
 #include "core/batch/AppData.h"
 #include "core/batch/DefaultDestination.h"
+#include "core/imaging/Effects.h"
 #include "gui/browser/ImageBrowserView.h"
 #include "gui/preview/PreviewImageView.h"
 #include "gui/skin/ComboItems.h"
@@ -22,8 +23,10 @@
 #include <QSettings>
 #include <QSlider>
 #include <QStackedWidget>
+#include <QThreadPool>
 #include <QtTest>
 #include <memory>
+#include <vips/vips8>
 
 using namespace vantrel;
 
@@ -83,6 +86,16 @@ class VantrelControllerTest : public QObject {
         waitForImportToEnd();
     }
 
+    // Every preview render has ended and what it answered has reached the view.
+    static bool previewSettled() {
+        const bool done = QThreadPool::globalInstance()->waitForDone(60000);
+        QCoreApplication::sendPostedEvents();
+        return done;
+    }
+
+    QTemporaryDir mPreviewPhotos;
+    int mRound = 0;
+
 private Q_SLOTS:
     void initTestCase() {
         if (qEnvironmentVariableIsSet("VANTREL_TEST_SECOND_CONTROLLER")) {
@@ -97,6 +110,7 @@ private Q_SLOTS:
     }
 
     void cleanup() {
+        Effects::sharedEffects().resetEffects();
         setBatchOfSize(0);
         mController->imageBrowser()->reloadData();
         test::takeLoggedLines();
@@ -443,6 +457,74 @@ private Q_SLOTS:
         setBatchOfSize(0);
         mController->removeSelectedImage(nullptr);
         mController->revealInFinder(nullptr);
+    }
+
+    // Requests follow each other faster than the renders: the picture shown at the end must
+    // answer the last one. The photos tell by their sizes which request a picture answers;
+    // "large" takes a while to render in full, the others are quick. "unreadable" is no file.
+    void theNewestPreviewRequestWins_data() {
+        QTest::addColumn<QStringList>("requests");
+        QTest::addColumn<QSize>("shown");
+        QTest::newRow("a newer photo") << QStringList{"large", "small"} << QSize(120, 80);
+        QTest::newRow("back and forth")
+            << QStringList{"large", "tall", "large", "small"} << QSize(120, 80);
+        QTest::newRow("an unreadable photo") << QStringList{"large", "unreadable"} << QSize(0, 0);
+        // The maximum size makes the large photo quick with the effects, slow without them.
+        QTest::newRow("effects off, then on")
+            << QStringList{"at most 100", "large", "fx off", "fx on"} << QSize(100, 75);
+        QTest::newRow("every photo removed")
+            << QStringList{"large", "remove all"} << QSize(); // the placeholder
+    }
+
+    void theNewestPreviewRequestWins() {
+        QFETCH(QStringList, requests);
+        QFETCH(QSize, shown);
+        outlet<ImageButton>("mFXOnButton")->click();
+        const QStringList names{"small", "large", "tall", "unreadable"};
+        const QSize sizes[] = {{120, 80}, {4000, 3000}, {90, 160}};
+        ImageList images;
+        for (qsizetype i = 0; i < names.size(); ++i) {
+            const QString path = mPreviewPhotos.filePath(names[i] + ".jpg");
+            if (i < 3 && !QFileInfo::exists(path)) {
+                const auto noise = [&] {
+                    return vips::VImage::gaussnoise(sizes[i].width(), sizes[i].height());
+                };
+                noise()
+                    .bandjoin({noise(), noise()})
+                    .cast(VIPS_FORMAT_UCHAR)
+                    .jpegsave(qPrintable(path));
+            }
+            // A name of its own for each round: libvips would answer a known one from its cache.
+            const QString link =
+                mPreviewPhotos.filePath(QString("%1-%2.jpg").arg(names[i]).arg(++mRound));
+            QVERIFY(QFile::link(path, link));
+            images.push_back(std::make_unique<Image>(QFile::encodeName(link).toStdString()));
+        }
+        data().setCurrentImages(std::move(images));
+        mController->setIndexOfSelectedImage(0);
+        mController->imageBrowser()->reloadData();
+        mController->previewImage()->setZoomFactor(1.0f);
+        QVERIFY(previewSettled());
+
+        for (const QString& request : requests) {
+            if (request == "at most 100") {
+                Effects::sharedEffects().setScaleXMaximumPixels(100.0f);
+                Effects::sharedEffects().setScaleYMaximumPixels(100.0f);
+            } else if (request.startsWith("fx")) {
+                outlet<ImageButton>(request == "fx on" ? "mFXOnButton" : "mFXOffButton")->click();
+            } else if (request == "remove all") {
+                mController->imageBrowserRemoveItemsAtIndexes(mController->imageBrowser(),
+                                                              {0, 1, 2, 3});
+            } else {
+                mController->imageBrowser()->setSelectionIndexes({int(names.indexOf(request))},
+                                                                 false);
+            }
+        }
+        QVERIFY(previewSettled());
+        const PreviewImageView* preview = mController->previewImage();
+        QCOMPARE(preview->isShowingPlaceholder(), !shown.isValid());
+        if (!preview->isShowingPlaceholder())
+            QCOMPARE(preview->imageSize(), shown);
     }
 };
 
