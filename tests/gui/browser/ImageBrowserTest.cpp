@@ -154,366 +154,356 @@ void sendDrop(ImageBrowserView& view, const QList<QUrl>& urls, bool leaveInstead
 class ImageBrowserTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void asksForTheCountOncePerReloadAndFirstShow();
-    void selectionChosenDuringAReloadIsAppliedToTheNewItems();
-    void itemsAreReadLiveFromTheOwner();
-    void movesGoThroughTheOwnerAndKeepTheMovedSelected();
-    void dropPointsMapToIndexesInFrontOfCells();
-    void deleteAndBackspaceRemoveTheSelection();
-    void doubleClicksContextMenusAndArrowKeysReachTheOwner();
-    void fileDropsAreHandedToTheOwner();
-    void zoomSetsTheCellSize();
-    void thumbnailsAreMadeOnlyNearTheScreen();
-    void unreadableFilesGetTheirOwnPicture();
-    void destroyingTheViewWhileThumbnailsAreMadeIsSafe();
-};
+    void asksForTheCountOncePerReloadAndFirstShow() {
+        FakeOwner owner;
+        owner.add(namedPaths("abc"));
+        {
+            ImageBrowserView view;
+            view.setDelegate(&owner);
+            QCOMPARE(owner.countsAsked, 0);
+            view.show();
+            QCOMPARE(owner.countsAsked, 1);
+            QCOMPARE(view.numberOfItems(), 3);
+            // The count holds until the next reload, whatever the owner's list does meanwhile.
+            owner.add(namedPaths("d"));
+            QCOMPARE(view.numberOfItems(), 3);
+            view.reloadData();
+            QCOMPARE(owner.countsAsked, 2);
+            QCOMPARE(view.numberOfItems(), 4);
+        }
+        ImageBrowserView early;
+        early.setDelegate(&owner);
+        early.reloadData();
+        early.show();
+        QCOMPARE(owner.countsAsked, 3);
+    }
 
-void ImageBrowserTest::asksForTheCountOncePerReloadAndFirstShow() {
-    FakeOwner owner;
-    owner.add(namedPaths("abc"));
-    {
+    void selectionChosenDuringAReloadIsAppliedToTheNewItems() {
+        FakeOwner owner;
         ImageBrowserView view;
         view.setDelegate(&owner);
-        QCOMPARE(owner.countsAsked, 0);
-        view.show();
-        QCOMPARE(owner.countsAsked, 1);
-        QCOMPARE(view.numberOfItems(), 3);
-        // The count holds until the next reload, whatever the owner's list does meanwhile.
-        owner.add(namedPaths("d"));
-        QCOMPARE(view.numberOfItems(), 3);
         view.reloadData();
-        QCOMPARE(owner.countsAsked, 2);
-        QCOMPARE(view.numberOfItems(), 4);
+        QVERIFY(view.selectionIndexes().isEmpty());
+
+        // The owner selects an item that exists only once the reload is done.
+        owner.add(namedPaths("abcde"));
+        owner.reselect = 3;
+        view.reloadData();
+        QCOMPARE(view.selectionIndexes(), QList<int>{3});
+        QCOMPARE(owner.selectionSeen, QList<int>{3});
+        QCOMPARE(view.currentIndex().row(), 3);
+
+        // An index past the end is ignored; the old selection did not survive the reload.
+        owner.reselect = 9;
+        view.reloadData();
+        QVERIFY(view.selectionIndexes().isEmpty());
+        QVERIFY(owner.selectionSeen.isEmpty());
+
+        owner.reselect.reset();
+        view.setSelectionIndexes({4, 1, -1, 1}, false);
+        QCOMPARE(view.selectionIndexes(), (QList<int>{1, 4}));
+        view.setSelectionIndexes({2}, true);
+        QCOMPARE(view.selectionIndexes(), (QList<int>{1, 2, 4}));
+        QCOMPARE(owner.selectionSeen, (QList<int>{1, 2, 4}));
+        view.setSelectionIndexes({0}, false);
+        QCOMPARE(view.selectionIndexes(), QList<int>{0});
     }
-    ImageBrowserView early;
-    early.setDelegate(&owner);
-    early.reloadData();
-    early.show();
-    QCOMPARE(owner.countsAsked, 3);
-}
 
-void ImageBrowserTest::selectionChosenDuringAReloadIsAppliedToTheNewItems() {
-    FakeOwner owner;
-    ImageBrowserView view;
-    view.setDelegate(&owner);
-    view.reloadData();
-    QVERIFY(view.selectionIndexes().isEmpty());
+    void itemsAreReadLiveFromTheOwner() {
+        FakeOwner owner;
+        const std::string odd = std::string("/photos/caf\xe9-") + "\xff.jpg";
+        owner.add({"/photos/summer/beach.jpg", odd});
+        ImageBrowserView view;
+        view.setDelegate(&owner);
+        view.reloadData();
+        const QModelIndex first = view.model()->index(0, 0);
+        QCOMPARE(first.data(Qt::DisplayRole).toString(), QString("beach.jpg"));
+        QCOMPARE(first.data(Qt::ToolTipRole).toString(), QString("/photos/summer/beach.jpg"));
+        QCOMPARE(first.data(ImageBrowserModel::PathRole).toByteArray(),
+                 QByteArray("/photos/summer/beach.jpg"));
+        // A name that is not UTF-8 keeps its bytes as identity and is shown as the system does.
+        const QModelIndex second = view.model()->index(1, 0);
+        QCOMPARE(second.data(ImageBrowserModel::PathRole).toByteArray(),
+                 QByteArray::fromStdString(odd));
+        QCOMPARE(second.data(Qt::DisplayRole).toString(),
+                 QFile::decodeName(QByteArray("caf\xe9-\xff.jpg")));
 
-    // The owner selects an item that exists only once the reload is done.
-    owner.add(namedPaths("abcde"));
-    owner.reselect = 3;
-    view.reloadData();
-    QCOMPARE(view.selectionIndexes(), QList<int>{3});
-    QCOMPARE(owner.selectionSeen, QList<int>{3});
-    QCOMPARE(view.currentIndex().row(), 3);
-
-    // An index past the end is ignored; the old selection did not survive the reload.
-    owner.reselect = 9;
-    view.reloadData();
-    QVERIFY(view.selectionIndexes().isEmpty());
-    QVERIFY(owner.selectionSeen.isEmpty());
-
-    owner.reselect.reset();
-    view.setSelectionIndexes({4, 1, -1, 1}, false);
-    QCOMPARE(view.selectionIndexes(), (QList<int>{1, 4}));
-    view.setSelectionIndexes({2}, true);
-    QCOMPARE(view.selectionIndexes(), (QList<int>{1, 2, 4}));
-    QCOMPARE(owner.selectionSeen, (QList<int>{1, 2, 4}));
-    view.setSelectionIndexes({0}, false);
-    QCOMPARE(view.selectionIndexes(), QList<int>{0});
-}
-
-void ImageBrowserTest::itemsAreReadLiveFromTheOwner() {
-    FakeOwner owner;
-    const std::string odd = std::string("/photos/caf\xe9-") + "\xff.jpg";
-    owner.add({"/photos/summer/beach.jpg", odd});
-    ImageBrowserView view;
-    view.setDelegate(&owner);
-    view.reloadData();
-    const QModelIndex first = view.model()->index(0, 0);
-    QCOMPARE(first.data(Qt::DisplayRole).toString(), QString("beach.jpg"));
-    QCOMPARE(first.data(Qt::ToolTipRole).toString(), QString("/photos/summer/beach.jpg"));
-    QCOMPARE(first.data(ImageBrowserModel::PathRole).toByteArray(),
-             QByteArray("/photos/summer/beach.jpg"));
-    // A name that is not UTF-8 keeps its bytes as identity and is shown as the system does.
-    const QModelIndex second = view.model()->index(1, 0);
-    QCOMPARE(second.data(ImageBrowserModel::PathRole).toByteArray(),
-             QByteArray::fromStdString(odd));
-    QCOMPARE(second.data(Qt::DisplayRole).toString(),
-             QFile::decodeName(QByteArray("caf\xe9-\xff.jpg")));
-
-    // A photo replaced in the list shows at once, without a reload.
-    owner.data.currentImages()[0] = std::make_unique<Image>("/photos/winter/snow.jpg");
-    QCOMPARE(display(view, 0), QString("snow.jpg"));
-    // Rows the owner no longer has answer nothing instead of failing.
-    owner.data.currentImages().clear();
-    QVERIFY(!view.model()->index(1, 0).data(Qt::DisplayRole).isValid());
-}
-
-void ImageBrowserTest::movesGoThroughTheOwnerAndKeepTheMovedSelected() {
-    FakeOwner owner;
-    owner.add(namedPaths("abcde"));
-    ImageBrowserView view;
-    view.setDelegate(&owner);
-    view.reloadData();
-
-    view.setSelectionIndexes({0, 1}, false);
-    QVERIFY(view.moveItemsAtIndexes(view.selectionIndexes(), 3));
-    QCOMPARE(owner.titles(), (QStringList{"c.jpg", "a.jpg", "b.jpg", "d.jpg", "e.jpg"}));
-    QCOMPARE(display(view, 0), QString("c.jpg"));
-    QCOMPARE(display(view, 1), QString("a.jpg"));
-    QCOMPARE(view.selectionIndexes(), (QList<int>{1, 2}));
-    QCOMPARE(owner.countsAsked, 1);
-
-    // Scattered cells to the end gather there, still selected.
-    QVERIFY(view.moveItemsAtIndexes({0, 2}, 5));
-    QCOMPARE(owner.titles(), (QStringList{"a.jpg", "d.jpg", "e.jpg", "c.jpg", "b.jpg"}));
-    QCOMPARE(view.selectionIndexes(), (QList<int>{3, 4}));
-    // Nothing valid to move is no move at all.
-    QVERIFY(!view.moveItemsAtIndexes({7}, 0));
-    QCOMPARE(view.selectionIndexes(), (QList<int>{3, 4}));
-}
-
-void ImageBrowserTest::dropPointsMapToIndexesInFrontOfCells() {
-    FakeOwner owner;
-    owner.add(namedPaths("abcdefghijklmnopqrstuvwxyz"));
-    ImageBrowserView view;
-    view.resize(5 * view.cellSize().width() + 40, 7 * view.cellSize().height() + 60);
-    view.setDelegate(&owner);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-
-    const QRect third = view.visualRect(view.model()->index(2, 0));
-    QVERIFY(third.isValid());
-    QCOMPARE(view.dropIndexAt(third.center() - QPoint(third.width() / 4, 0)), 2);
-    QCOMPARE(view.dropIndexAt(third.center() + QPoint(third.width() / 4, 0)), 3);
-    // The second line starts where the first one's cells per line end.
-    const QRect below = view.visualRect(view.model()->index(0, 0))
-                            .translated(0, third.height() + 2 * view.spacing());
-    const QModelIndex underneath = view.indexAt(below.center());
-    QVERIFY(underneath.isValid());
-    QCOMPARE(view.dropIndexAt(below.center() - QPoint(below.width() / 4, 0)), underneath.row());
-    // Far below the last cell means the end; above the first, the front.
-    QCOMPARE(view.dropIndexAt(QPoint(5, view.viewport()->height() - 2)), 26);
-    QCOMPARE(view.dropIndexAt(QPoint(2, -50)), 0);
-    const auto visible = view.visibleIndexes();
-    QVERIFY(visible);
-    QCOMPARE(visible->first, 0);
-    QCOMPARE(visible->second, 25);
-}
-
-void ImageBrowserTest::deleteAndBackspaceRemoveTheSelection() {
-    FakeOwner owner;
-    owner.add(namedPaths("abcde"));
-    ImageBrowserView view;
-    view.setDelegate(&owner);
-    view.show();
-    view.setSelectionIndexes({1, 3}, false);
-    QTest::keyClick(&view, Qt::Key_Delete);
-    QCOMPARE(owner.removals, (QList<QList<int>>{{1, 3}}));
-    QCOMPARE(view.numberOfItems(), 3);
-    QCOMPARE(owner.titles(), (QStringList{"a.jpg", "c.jpg", "e.jpg"}));
-    QVERIFY(!owner.data.pathsOfImportedImages().contains("/nowhere/b.jpg"));
-
-    view.setSelectionIndexes({0}, false);
-    QTest::keyClick(&view, Qt::Key_Backspace);
-    QCOMPARE(owner.removals.size(), 2);
-    QCOMPARE(owner.removals.last(), QList<int>{0});
-    // With nothing selected the keys do nothing.
-    QTest::keyClick(&view, Qt::Key_Delete);
-    QCOMPARE(owner.removals.size(), 2);
-    QCOMPARE(view.numberOfItems(), 2);
-}
-
-void ImageBrowserTest::doubleClicksContextMenusAndArrowKeysReachTheOwner() {
-    FakeOwner owner;
-    owner.add(namedPaths("abcd"));
-    ImageBrowserView view;
-    view.resize(700, 400);
-    view.setDelegate(&owner);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-
-    const QPoint third = view.visualRect(view.model()->index(2, 0)).center();
-    QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, third);
-    QCOMPARE(owner.doubleClicks, QList<int>{2});
-    QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(690, 390));
-    QCOMPARE(owner.doubleClicks, QList<int>{2});
-
-    QContextMenuEvent onCell(QContextMenuEvent::Mouse, third, view.viewport()->mapToGlobal(third));
-    QApplication::sendEvent(view.viewport(), &onCell);
-    QCOMPARE(owner.cellMenus.size(), 1);
-    QCOMPARE(owner.cellMenus[0].first, 2);
-    QCOMPARE(owner.cellMenus[0].second, view.viewport()->mapToGlobal(third));
-    const QPoint empty(690, 390);
-    QContextMenuEvent onBackground(QContextMenuEvent::Mouse, empty,
-                                   view.viewport()->mapToGlobal(empty));
-    QApplication::sendEvent(view.viewport(), &onBackground);
-    QCOMPARE(owner.backgroundMenus, QList<QPoint>{view.viewport()->mapToGlobal(empty)});
-    QCOMPARE(owner.cellMenus.size(), 1);
-
-    // Clicks and arrow keys move the selection and tell the owner.
-    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
-                      view.visualRect(view.model()->index(0, 0)).center());
-    QCOMPARE(owner.selectionSeen, QList<int>{0});
-    QTest::keyClick(&view, Qt::Key_Right);
-    QCOMPARE(view.selectionIndexes(), QList<int>{1});
-    QCOMPARE(owner.selectionSeen, QList<int>{1});
-    QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
-    QCOMPARE(view.selectionIndexes(), (QList<int>{1, 2}));
-}
-
-void ImageBrowserTest::fileDropsAreHandedToTheOwner() {
-    FakeOwner owner;
-    ImageBrowserView view;
-    view.setDelegate(&owner);
-    view.show();
-
-    sendDrop(view, {QUrl::fromLocalFile("/photos/a.jpg"), QUrl("https://example.org/b.jpg"),
-                    QUrl::fromLocalFile("/photos/trip")});
-    QCOMPARE(owner.drops, (QList<QStringList>{{"/photos/a.jpg", "/photos/trip"}}));
-    QCOMPARE(owner.concluded, 1);
-    QCOMPARE(owner.ended, 1);
-
-    // A refused drop is not concluded, but the drag still ends.
-    owner.acceptsDrops = false;
-    sendDrop(view, {QUrl::fromLocalFile("/photos/c.jpg")});
-    QCOMPARE(owner.drops.size(), 2);
-    QCOMPARE(owner.concluded, 1);
-    QCOMPARE(owner.ended, 2);
-
-    // A drag that leaves again ends without a drop.
-    sendDrop(view, {QUrl::fromLocalFile("/photos/d.jpg")}, true);
-    QCOMPARE(owner.drops.size(), 2);
-    QCOMPARE(owner.ended, 3);
-
-    // Drags without local files are not taken at all.
-    QMimeData text;
-    text.setText("hello");
-    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &enter);
-    QVERIFY(!enter.isAccepted());
-    QCOMPARE(owner.ended, 3);
-}
-
-void ImageBrowserTest::zoomSetsTheCellSize() {
-    FakeOwner owner;
-    owner.add(namedPaths("abc"));
-    ImageBrowserView view;
-    view.setDelegate(&owner);
-    view.show();
-    view.setZoomValue(0.0);
-    QCOMPARE(view.thumbnailSide(), 64);
-    view.setZoomValue(0.01);
-    QVERIFY(view.thumbnailSide() >= 64 && view.thumbnailSide() <= 67);
-    view.setZoomValue(1.0);
-    QCOMPARE(view.thumbnailSide(), 320);
-    QCOMPARE(view.visualRect(view.model()->index(0, 0)).size(), view.cellSize());
-    QVERIFY(view.cellSize().width() > 320);
-    view.setZoomValue(0.5);
-    QCOMPARE(view.thumbnailSide(), 192);
-    QCOMPARE(view.visualRect(view.model()->index(1, 0)).size(), view.cellSize());
-    view.setZoomValue(7.0);
-    QCOMPARE(view.zoomValue(), 1.0);
-    view.setZoomValue(std::nan(""));
-    QCOMPARE(view.zoomValue(), 0.0);
-}
-
-void ImageBrowserTest::thumbnailsAreMadeOnlyNearTheScreen() {
-    QTemporaryDir dir;
-    const std::string seed = writePhoto(dir, "seed.jpg", 400, 300);
-    FakeOwner owner;
-    std::vector<std::string> paths;
-    for (int i = 0; i < 2000; ++i) {
-        const std::string path = dir.filePath(QString("p%1.jpg").arg(i)).toStdString();
-        QCOMPARE(::link(seed.c_str(), path.c_str()), 0);
-        paths.push_back(path);
+        // A photo replaced in the list shows at once, without a reload.
+        owner.data.currentImages()[0] = std::make_unique<Image>("/photos/winter/snow.jpg");
+        QCOMPARE(display(view, 0), QString("snow.jpg"));
+        // Rows the owner no longer has answer nothing instead of failing.
+        owner.data.currentImages().clear();
+        QVERIFY(!view.model()->index(1, 0).data(Qt::DisplayRole).isValid());
     }
-    owner.add(paths);
-    ImageBrowserView view;
-    view.resize(640, 480);
-    view.setDelegate(&owner);
-    view.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&view));
-    QVERIFY(test::waitUntil([&] {
-        return view.thumbnails().isIdle() && statusOf(view, 0) == ThumbnailCache::Status::Ready;
-    }));
 
-    const auto visible = view.visibleIndexes();
-    QVERIFY(visible);
-    const int onScreen = visible->second - visible->first + 1;
-    QVERIFY(onScreen > 10);
-    QVERIFY(view.thumbnails().jobsStarted() >= onScreen);
-    QVERIFY2(view.thumbnails().jobsStarted() <= 3 * onScreen,
-             qPrintable(QString::number(view.thumbnails().jobsStarted())));
-    for (int row = visible->first; row <= visible->second; ++row) {
-        QCOMPARE(statusOf(view, row), ThumbnailCache::Status::Ready);
+    void movesGoThroughTheOwnerAndKeepTheMovedSelected() {
+        FakeOwner owner;
+        owner.add(namedPaths("abcde"));
+        ImageBrowserView view;
+        view.setDelegate(&owner);
+        view.reloadData();
+
+        view.setSelectionIndexes({0, 1}, false);
+        QVERIFY(view.moveItemsAtIndexes(view.selectionIndexes(), 3));
+        QCOMPARE(owner.titles(), (QStringList{"c.jpg", "a.jpg", "b.jpg", "d.jpg", "e.jpg"}));
+        QCOMPARE(display(view, 0), QString("c.jpg"));
+        QCOMPARE(display(view, 1), QString("a.jpg"));
+        QCOMPARE(view.selectionIndexes(), (QList<int>{1, 2}));
+        QCOMPARE(owner.countsAsked, 1);
+
+        // Scattered cells to the end gather there, still selected.
+        QVERIFY(view.moveItemsAtIndexes({0, 2}, 5));
+        QCOMPARE(owner.titles(), (QStringList{"a.jpg", "d.jpg", "e.jpg", "c.jpg", "b.jpg"}));
+        QCOMPARE(view.selectionIndexes(), (QList<int>{3, 4}));
+        // Nothing valid to move is no move at all.
+        QVERIFY(!view.moveItemsAtIndexes({7}, 0));
+        QCOMPARE(view.selectionIndexes(), (QList<int>{3, 4}));
     }
-    QCOMPARE(statusOf(view, 1999), ThumbnailCache::Status::Loading);
-    // The thumbnail keeps the photo's shape and sides: light left half, dark right half.
-    const QImage thumbnail = view.model()->index(0, 0).data(Qt::DecorationRole).value<QImage>();
-    QCOMPARE(thumbnail.size(), QSize(64, 48));
-    QVERIFY(qGray(thumbnail.pixel(10, 24)) > 150);
-    QVERIFY(qGray(thumbnail.pixel(54, 24)) < 80);
 
-    // Jumping to the end makes the last cells, not the thousands in between.
-    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
-    QVERIFY(test::waitUntil([&] {
-        return view.thumbnails().isIdle() && statusOf(view, 1999) == ThumbnailCache::Status::Ready;
-    }));
-    QVERIFY2(view.thumbnails().jobsStarted() <= 6 * onScreen,
-             qPrintable(QString::number(view.thumbnails().jobsStarted())));
-    QCOMPARE(statusOf(view, 1000), ThumbnailCache::Status::Loading);
-    QVERIFY(view.thumbnails().cachedBytes() <= view.thumbnails().maximumBytes());
-}
+    void dropPointsMapToIndexesInFrontOfCells() {
+        FakeOwner owner;
+        owner.add(namedPaths("abcdefghijklmnopqrstuvwxyz"));
+        ImageBrowserView view;
+        view.resize(5 * view.cellSize().width() + 40, 7 * view.cellSize().height() + 60);
+        view.setDelegate(&owner);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
 
-void ImageBrowserTest::unreadableFilesGetTheirOwnPicture() {
-    QTemporaryDir dir;
-    FakeOwner owner;
-    owner.add({writePhoto(dir, "fine.png", 120, 80),
-               VANTREL_TESTDATA "/bad-seed/jpeg/vips-truncated.jpg",
-               dir.filePath("gone.jpg").toStdString()});
-    ImageBrowserView view;
-    view.setDelegate(&owner);
-    view.show();
-    QVERIFY(test::waitUntil([&] {
-        return view.thumbnails().isIdle() && statusOf(view, 0) == ThumbnailCache::Status::Ready;
-    }));
-    QCOMPARE(statusOf(view, 1), ThumbnailCache::Status::Unreadable);
-    QCOMPARE(statusOf(view, 2), ThumbnailCache::Status::Unreadable);
-    const int side = view.thumbnailSide();
-    const QImage shown = view.model()->index(1, 0).data(Qt::DecorationRole).value<QImage>();
-    QCOMPARE(shown, ThumbnailCache::unreadablePicture(side));
-    QVERIFY(shown != ThumbnailCache::loadingPicture(side));
-    QCOMPARE(view.model()->index(0, 0).data(Qt::DecorationRole).value<QImage>().size(),
-             QSize(64, 43));
-
-    // Once the file is there, a reload tries again.
-    writePhoto(dir, "gone.jpg", 50, 50);
-    view.reloadData();
-    QVERIFY(test::waitUntil([&] { return statusOf(view, 2) == ThumbnailCache::Status::Ready; }));
-}
-
-void ImageBrowserTest::destroyingTheViewWhileThumbnailsAreMadeIsSafe() {
-    FakeOwner owner;
-    // Large photos under distinct names, so that jobs are still running at the end.
-    QTemporaryDir dir;
-    std::vector<std::string> paths;
-    for (int i = 0; i < 40; ++i) {
-        paths.push_back(dir.filePath(QString("big%1.jpg").arg(i)).toStdString());
-        QVERIFY(QFile::link(QString(VANTREL_TESTDATA "/real/jpeg/phones/jolla.jpg"),
-                            QString::fromStdString(paths.back())));
+        const QRect third = view.visualRect(view.model()->index(2, 0));
+        QVERIFY(third.isValid());
+        QCOMPARE(view.dropIndexAt(third.center() - QPoint(third.width() / 4, 0)), 2);
+        QCOMPARE(view.dropIndexAt(third.center() + QPoint(third.width() / 4, 0)), 3);
+        // The second line starts where the first one's cells per line end.
+        const QRect below = view.visualRect(view.model()->index(0, 0))
+                                .translated(0, third.height() + 2 * view.spacing());
+        const QModelIndex underneath = view.indexAt(below.center());
+        QVERIFY(underneath.isValid());
+        QCOMPARE(view.dropIndexAt(below.center() - QPoint(below.width() / 4, 0)), underneath.row());
+        // Far below the last cell means the end; above the first, the front.
+        QCOMPARE(view.dropIndexAt(QPoint(5, view.viewport()->height() - 2)), 26);
+        QCOMPARE(view.dropIndexAt(QPoint(2, -50)), 0);
+        const auto visible = view.visibleIndexes();
+        QVERIFY(visible);
+        QCOMPARE(visible->first, 0);
+        QCOMPARE(visible->second, 25);
     }
-    owner.add(paths);
-    for (int round = 0; round < 3; ++round) {
-        auto view = std::make_unique<ImageBrowserView>();
-        view->setDelegate(&owner);
-        view->show();
-        QVERIFY(test::waitUntil([&] { return view->thumbnails().jobsStarted() > 0; }));
-        view.reset();
-        QCoreApplication::processEvents();
+
+    void deleteAndBackspaceRemoveTheSelection() {
+        FakeOwner owner;
+        owner.add(namedPaths("abcde"));
+        ImageBrowserView view;
+        view.setDelegate(&owner);
+        view.show();
+        view.setSelectionIndexes({1, 3}, false);
+        QTest::keyClick(&view, Qt::Key_Delete);
+        QCOMPARE(owner.removals, (QList<QList<int>>{{1, 3}}));
+        QCOMPARE(view.numberOfItems(), 3);
+        QCOMPARE(owner.titles(), (QStringList{"a.jpg", "c.jpg", "e.jpg"}));
+        QVERIFY(!owner.data.pathsOfImportedImages().contains("/nowhere/b.jpg"));
+
+        view.setSelectionIndexes({0}, false);
+        QTest::keyClick(&view, Qt::Key_Backspace);
+        QCOMPARE(owner.removals.size(), 2);
+        QCOMPARE(owner.removals.last(), QList<int>{0});
+        // With nothing selected the keys do nothing.
+        QTest::keyClick(&view, Qt::Key_Delete);
+        QCOMPARE(owner.removals.size(), 2);
+        QCOMPARE(view.numberOfItems(), 2);
     }
-}
+
+    void doubleClicksContextMenusAndArrowKeysReachTheOwner() {
+        FakeOwner owner;
+        owner.add(namedPaths("abcd"));
+        ImageBrowserView view;
+        view.resize(700, 400);
+        view.setDelegate(&owner);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+
+        const QPoint third = view.visualRect(view.model()->index(2, 0)).center();
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, third);
+        QCOMPARE(owner.doubleClicks, QList<int>{2});
+        QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(690, 390));
+        QCOMPARE(owner.doubleClicks, QList<int>{2});
+
+        QContextMenuEvent onCell(QContextMenuEvent::Mouse, third,
+                                 view.viewport()->mapToGlobal(third));
+        QApplication::sendEvent(view.viewport(), &onCell);
+        QCOMPARE(owner.cellMenus.size(), 1);
+        QCOMPARE(owner.cellMenus[0].first, 2);
+        QCOMPARE(owner.cellMenus[0].second, view.viewport()->mapToGlobal(third));
+        const QPoint empty(690, 390);
+        QContextMenuEvent onBackground(QContextMenuEvent::Mouse, empty,
+                                       view.viewport()->mapToGlobal(empty));
+        QApplication::sendEvent(view.viewport(), &onBackground);
+        QCOMPARE(owner.backgroundMenus, QList<QPoint>{view.viewport()->mapToGlobal(empty)});
+        QCOMPARE(owner.cellMenus.size(), 1);
+
+        // Clicks and arrow keys move the selection and tell the owner.
+        QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier,
+                          view.visualRect(view.model()->index(0, 0)).center());
+        QCOMPARE(owner.selectionSeen, QList<int>{0});
+        QTest::keyClick(&view, Qt::Key_Right);
+        QCOMPARE(view.selectionIndexes(), QList<int>{1});
+        QCOMPARE(owner.selectionSeen, QList<int>{1});
+        QTest::keyClick(&view, Qt::Key_Right, Qt::ShiftModifier);
+        QCOMPARE(view.selectionIndexes(), (QList<int>{1, 2}));
+    }
+
+    void fileDropsAreHandedToTheOwner() {
+        FakeOwner owner;
+        ImageBrowserView view;
+        view.setDelegate(&owner);
+        view.show();
+
+        sendDrop(view, {QUrl::fromLocalFile("/photos/a.jpg"), QUrl("https://example.org/b.jpg"),
+                        QUrl::fromLocalFile("/photos/trip")});
+        QCOMPARE(owner.drops, (QList<QStringList>{{"/photos/a.jpg", "/photos/trip"}}));
+        QCOMPARE(owner.concluded, 1);
+        QCOMPARE(owner.ended, 1);
+
+        // A refused drop is not concluded, but the drag still ends.
+        owner.acceptsDrops = false;
+        sendDrop(view, {QUrl::fromLocalFile("/photos/c.jpg")});
+        QCOMPARE(owner.drops.size(), 2);
+        QCOMPARE(owner.concluded, 1);
+        QCOMPARE(owner.ended, 2);
+
+        // A drag that leaves again ends without a drop.
+        sendDrop(view, {QUrl::fromLocalFile("/photos/d.jpg")}, true);
+        QCOMPARE(owner.drops.size(), 2);
+        QCOMPARE(owner.ended, 3);
+
+        // Drags without local files are not taken at all.
+        QMimeData text;
+        text.setText("hello");
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &enter);
+        QVERIFY(!enter.isAccepted());
+        QCOMPARE(owner.ended, 3);
+    }
+
+    void zoomSetsTheCellSize() {
+        FakeOwner owner;
+        owner.add(namedPaths("abc"));
+        ImageBrowserView view;
+        view.setDelegate(&owner);
+        view.show();
+        view.setZoomValue(0.0);
+        QCOMPARE(view.thumbnailSide(), 64);
+        view.setZoomValue(0.01);
+        QVERIFY(view.thumbnailSide() >= 64 && view.thumbnailSide() <= 67);
+        view.setZoomValue(1.0);
+        QCOMPARE(view.thumbnailSide(), 320);
+        QCOMPARE(view.visualRect(view.model()->index(0, 0)).size(), view.cellSize());
+        QVERIFY(view.cellSize().width() > 320);
+        view.setZoomValue(0.5);
+        QCOMPARE(view.thumbnailSide(), 192);
+        QCOMPARE(view.visualRect(view.model()->index(1, 0)).size(), view.cellSize());
+        view.setZoomValue(7.0);
+        QCOMPARE(view.zoomValue(), 1.0);
+        view.setZoomValue(std::nan(""));
+        QCOMPARE(view.zoomValue(), 0.0);
+    }
+
+    void thumbnailsAreMadeOnlyNearTheScreen() {
+        QTemporaryDir dir;
+        const std::string seed = writePhoto(dir, "seed.jpg", 400, 300);
+        FakeOwner owner;
+        std::vector<std::string> paths;
+        for (int i = 0; i < 2000; ++i) {
+            const std::string path = dir.filePath(QString("p%1.jpg").arg(i)).toStdString();
+            QCOMPARE(::link(seed.c_str(), path.c_str()), 0);
+            paths.push_back(path);
+        }
+        owner.add(paths);
+        ImageBrowserView view;
+        view.resize(640, 480);
+        view.setDelegate(&owner);
+        view.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&view));
+        QVERIFY(test::waitUntil([&] {
+            return view.thumbnails().isIdle() && statusOf(view, 0) == ThumbnailCache::Status::Ready;
+        }));
+
+        const auto visible = view.visibleIndexes();
+        QVERIFY(visible);
+        const int onScreen = visible->second - visible->first + 1;
+        QVERIFY(onScreen > 10);
+        QVERIFY(view.thumbnails().jobsStarted() >= onScreen);
+        QVERIFY2(view.thumbnails().jobsStarted() <= 3 * onScreen,
+                 qPrintable(QString::number(view.thumbnails().jobsStarted())));
+        for (int row = visible->first; row <= visible->second; ++row) {
+            QCOMPARE(statusOf(view, row), ThumbnailCache::Status::Ready);
+        }
+        QCOMPARE(statusOf(view, 1999), ThumbnailCache::Status::Loading);
+        // The thumbnail keeps the photo's shape and sides: light left half, dark right half.
+        const QImage thumbnail = view.model()->index(0, 0).data(Qt::DecorationRole).value<QImage>();
+        QCOMPARE(thumbnail.size(), QSize(64, 48));
+        QVERIFY(qGray(thumbnail.pixel(10, 24)) > 150);
+        QVERIFY(qGray(thumbnail.pixel(54, 24)) < 80);
+
+        // Jumping to the end makes the last cells, not the thousands in between.
+        view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
+        QVERIFY(test::waitUntil([&] {
+            return view.thumbnails().isIdle() &&
+                   statusOf(view, 1999) == ThumbnailCache::Status::Ready;
+        }));
+        QVERIFY2(view.thumbnails().jobsStarted() <= 6 * onScreen,
+                 qPrintable(QString::number(view.thumbnails().jobsStarted())));
+        QCOMPARE(statusOf(view, 1000), ThumbnailCache::Status::Loading);
+        QVERIFY(view.thumbnails().cachedBytes() <= view.thumbnails().maximumBytes());
+    }
+
+    void unreadableFilesGetTheirOwnPicture() {
+        QTemporaryDir dir;
+        FakeOwner owner;
+        owner.add({writePhoto(dir, "fine.png", 120, 80),
+                   VANTREL_TESTDATA "/bad-seed/jpeg/vips-truncated.jpg",
+                   dir.filePath("gone.jpg").toStdString()});
+        ImageBrowserView view;
+        view.setDelegate(&owner);
+        view.show();
+        QVERIFY(test::waitUntil([&] {
+            return view.thumbnails().isIdle() && statusOf(view, 0) == ThumbnailCache::Status::Ready;
+        }));
+        QCOMPARE(statusOf(view, 1), ThumbnailCache::Status::Unreadable);
+        QCOMPARE(statusOf(view, 2), ThumbnailCache::Status::Unreadable);
+        const int side = view.thumbnailSide();
+        const QImage shown = view.model()->index(1, 0).data(Qt::DecorationRole).value<QImage>();
+        QCOMPARE(shown, ThumbnailCache::unreadablePicture(side));
+        QVERIFY(shown != ThumbnailCache::loadingPicture(side));
+        QCOMPARE(view.model()->index(0, 0).data(Qt::DecorationRole).value<QImage>().size(),
+                 QSize(64, 43));
+
+        // Once the file is there, a reload tries again.
+        writePhoto(dir, "gone.jpg", 50, 50);
+        view.reloadData();
+        QVERIFY(
+            test::waitUntil([&] { return statusOf(view, 2) == ThumbnailCache::Status::Ready; }));
+    }
+
+    void destroyingTheViewWhileThumbnailsAreMadeIsSafe() {
+        FakeOwner owner;
+        // Large photos under distinct names, so that jobs are still running at the end.
+        QTemporaryDir dir;
+        std::vector<std::string> paths;
+        for (int i = 0; i < 40; ++i) {
+            paths.push_back(dir.filePath(QString("big%1.jpg").arg(i)).toStdString());
+            QVERIFY(QFile::link(QString(VANTREL_TESTDATA "/real/jpeg/phones/jolla.jpg"),
+                                QString::fromStdString(paths.back())));
+        }
+        owner.add(paths);
+        for (int round = 0; round < 3; ++round) {
+            auto view = std::make_unique<ImageBrowserView>();
+            view->setDelegate(&owner);
+            view->show();
+            QVERIFY(test::waitUntil([&] { return view->thumbnails().jobsStarted() > 0; }));
+            view.reset();
+            QCoreApplication::processEvents();
+        }
+    }
+};
 
 VANTREL_GUI_TEST_MAIN(ImageBrowserTest)
 #include "ImageBrowserTest.moc"
