@@ -90,6 +90,14 @@ void listDepthFirst(const std::string& folder, std::vector<std::string>& out) {
     }
 }
 
+// A walk as the import makes it, with what it staged and what it logged.
+struct Walk {
+    AppData data;
+    std::atomic<bool> stop{false};
+    LogCapture log;
+    ImportWalker walker{data, stop};
+};
+
 // Root reads any folder through these two capabilities; they are per thread on Linux.
 bool dropFolderAccessOverrideInThisThread() {
     __user_cap_header_struct header{_LINUX_CAPABILITY_VERSION_3, 0};
@@ -119,15 +127,13 @@ TEST(ImportWalker, WalksFoldersDepthFirstInTheFileSystemsOrder) {
     std::vector<std::string> expected;
     listDepthFirst(tree.path("trip"), expected);
 
-    AppData data;
-    std::atomic<bool> stop{false};
-    ImportWalker walker(data, stop);
-    walker.addImagesWithPath(tree.path("trip"), false);
+    Walk walk;
+    walk.walker.addImagesWithPath(tree.path("trip"), false);
 
-    EXPECT_EQ(pathsOf(data.importedImages()), expected);
-    ASSERT_EQ(data.pathsOfImportedImages().size(), expected.size());
+    EXPECT_EQ(pathsOf(walk.data.importedImages()), expected);
+    ASSERT_EQ(walk.data.pathsOfImportedImages().size(), expected.size());
     for (const std::string& path : expected) {
-        EXPECT_EQ(data.pathsOfImportedImages().at(path), path);
+        EXPECT_EQ(walk.data.pathsOfImportedImages().at(path), path);
     }
 }
 
@@ -141,17 +147,14 @@ TEST(ImportWalker, TellsTypesByNameAnywhereInThePathIgnoringCase) {
     tree.file("photo.gif");
     tree.file(".DS_Store");
 
-    AppData data;
-    std::atomic<bool> stop{false};
-    ImportWalker walker(data, stop);
-    LogCapture log;
-    walker.addImagesWithPath(tree.root, false);
+    Walk walk;
+    walk.walker.addImagesWithPath(tree.root, false);
 
-    std::vector<std::string> staged = pathsOf(data.importedImages());
+    std::vector<std::string> staged = pathsOf(walk.data.importedImages());
     std::sort(staged.begin(), staged.end());
     EXPECT_EQ(staged, (std::vector<std::string>{tree.path("Photo.JPG"), tree.path("scan.TIFF"),
                                                 tree.path("trip.jpeg/notes.txt")}));
-    QStringList refused = log.lines();
+    QStringList refused = walk.log.lines();
     refused.sort();
     EXPECT_EQ(refused, (QStringList{".DS_Store is not supported!", "photo.gif is not supported!",
                                     "readme.txt is not supported!"}));
@@ -160,25 +163,22 @@ TEST(ImportWalker, TellsTypesByNameAnywhereInThePathIgnoringCase) {
 TEST(ImportWalker, APathIsAddedOnceUntilItLeavesTheBatch) {
     Tree tree;
     const std::string photo = writeQuadrantPhoto(tree.dir, "beach.png", 8, 6);
-    AppData data;
-    std::atomic<bool> stop{false};
-    ImportWalker walker(data, stop);
-    LogCapture log;
+    Walk walk;
 
-    walker.addAnImageWithPath(photo);
-    walker.addAnImageWithPath(photo);
-    EXPECT_EQ(log.lines(), QStringList{"beach.png is already added!"});
-    ASSERT_EQ(data.importedImages().size(), 1u);
-    EXPECT_TRUE(data.importedImages()[0]->workingImage());
+    walk.walker.addAnImageWithPath(photo);
+    walk.walker.addAnImageWithPath(photo);
+    EXPECT_EQ(walk.log.lines(), QStringList{"beach.png is already added!"});
+    ASSERT_EQ(walk.data.importedImages().size(), 1u);
+    EXPECT_TRUE(walk.data.importedImages()[0]->workingImage());
 
-    updateDatasource(data);
-    walker.addAnImageWithPath(photo);
-    EXPECT_TRUE(data.importedImages().empty()) << "photos already in the batch count too";
+    updateDatasource(walk.data);
+    walk.walker.addAnImageWithPath(photo);
+    EXPECT_TRUE(walk.data.importedImages().empty()) << "photos already in the batch count too";
 
-    data.currentImages().clear();
-    data.pathsOfImportedImages().erase(photo);
-    walker.addAnImageWithPath(photo);
-    EXPECT_EQ(pathsOf(data.importedImages()), std::vector<std::string>{photo});
+    walk.data.currentImages().clear();
+    walk.data.pathsOfImportedImages().erase(photo);
+    walk.walker.addAnImageWithPath(photo);
+    EXPECT_EQ(pathsOf(walk.data.importedImages()), std::vector<std::string>{photo});
 }
 
 TEST(ImportWalker, ProgressCountsEachFolderEntryTwice) {
@@ -215,15 +215,13 @@ TEST(ImportWalker, ListItemsAreWalkedInOrderWhateverTheyAre) {
     const std::string file = tree.file("first.png");
     const std::string missing = tree.path("gone.jpg");
 
-    AppData data;
-    std::atomic<bool> stop{false};
-    ImportWalker walker(data, stop);
-    walker.addImagesWithPaths({file, tree.path("folder/"), missing});
+    Walk walk;
+    walk.walker.addImagesWithPaths({file, tree.path("folder/"), missing});
 
     // A trailing slash is not doubled, so the same photo keeps the same key.
-    EXPECT_EQ(pathsOf(data.importedImages()),
+    EXPECT_EQ(pathsOf(walk.data.importedImages()),
               (std::vector<std::string>{file, tree.path("folder/inside.jpg"), missing}));
-    EXPECT_FALSE(data.importedImages()[2]->workingImage());
+    EXPECT_FALSE(walk.data.importedImages()[2]->workingImage());
 }
 
 TEST(ImportWalker, StopFlagEndsTheWalkAndKeepsWhatWasStaged) {
@@ -267,24 +265,21 @@ TEST(ImportWalker, FoldersReachedAgainThroughLinksAreWalkedOnce) {
     tree.link(tree.path("shared"), "top/one");
     tree.link(tree.path("shared"), "top/two");
 
-    AppData data;
-    std::atomic<bool> stop{false};
-    ImportWalker walker(data, stop);
-    LogCapture log;
-    walker.addImagesWithPath(tree.path("top"), false);
+    Walk walk;
+    walk.walker.addImagesWithPath(tree.path("top"), false);
 
     std::vector<std::string> titles;
-    for (const auto& image : data.importedImages()) {
+    for (const auto& image : walk.data.importedImages()) {
         titles.push_back(image->imageTitle());
     }
     std::sort(titles.begin(), titles.end());
     EXPECT_EQ(titles, (std::vector<std::string>{"a.jpg", "b.jpg"}));
     EXPECT_TRUE(
-        log.contains(QString::fromStdString(tree.path("top/sub/up")) + " is already walked!"));
+        walk.log.contains(QString::fromStdString(tree.path("top/sub/up")) + " is already walked!"));
     const bool secondLinkLogged =
-        log.contains(QString::fromStdString(tree.path("top/one")) + " is already walked!") !=
-        log.contains(QString::fromStdString(tree.path("top/two")) + " is already walked!");
-    EXPECT_TRUE(secondLinkLogged) << log.lines().join('\n').toStdString();
+        walk.log.contains(QString::fromStdString(tree.path("top/one")) + " is already walked!") !=
+        walk.log.contains(QString::fromStdString(tree.path("top/two")) + " is already walked!");
+    EXPECT_TRUE(secondLinkLogged) << walk.log.lines().join('\n').toStdString();
 }
 
 TEST(ImportWalker, UnreadableFolderIsReportedAndTheWalkGoesOn) {
@@ -327,13 +322,11 @@ TEST(ImportWalker, FifoNamedLikeAPhotoDoesNotBlockTheWalk) {
     ASSERT_EQ(::mkfifo(tree.path("pipe.jpg").c_str(), 0600), 0);
     tree.file("after.jpg");
 
-    AppData data;
-    std::atomic<bool> stop{false};
-    ImportWalker walker(data, stop);
-    walker.addImagesWithPath(tree.root, false);
+    Walk walk;
+    walk.walker.addImagesWithPath(tree.root, false);
 
-    ASSERT_EQ(data.importedImages().size(), 2u);
-    for (const auto& image : data.importedImages()) {
+    ASSERT_EQ(walk.data.importedImages().size(), 2u);
+    for (const auto& image : walk.data.importedImages()) {
         EXPECT_FALSE(image->workingImage()) << image->path();
     }
 }
@@ -343,15 +336,12 @@ TEST(ImportWalker, NamesThatAreNotUtf8KeepTheirBytes) {
     const std::string photo = tree.file("caf\xe9 \xff.jpg");
     tree.file("caf\xe9.txt");
 
-    AppData data;
-    std::atomic<bool> stop{false};
-    ImportWalker walker(data, stop);
-    LogCapture log;
-    walker.addImagesWithPath(tree.root, false);
+    Walk walk;
+    walk.walker.addImagesWithPath(tree.root, false);
 
-    EXPECT_EQ(pathsOf(data.importedImages()), std::vector<std::string>{photo});
-    EXPECT_EQ(data.pathsOfImportedImages().count(photo), 1u);
-    EXPECT_EQ(log.lines(), QStringList{displayPath("caf\xe9.txt") + " is not supported!"});
+    EXPECT_EQ(pathsOf(walk.data.importedImages()), std::vector<std::string>{photo});
+    EXPECT_EQ(walk.data.pathsOfImportedImages().count(photo), 1u);
+    EXPECT_EQ(walk.log.lines(), QStringList{displayPath("caf\xe9.txt") + " is not supported!"});
 }
 
 TEST(ImportWalker, TreesDeeperThanPathMaxAreWalked) {
@@ -374,17 +364,15 @@ TEST(ImportWalker, TreesDeeperThanPathMaxAreWalked) {
     ::close(::openat(parent, "deep.jpg", O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
     ::close(parent);
 
-    AppData data;
-    std::atomic<bool> stop{false};
-    ImportWalker walker(data, stop);
-    LogCapture log;
-    walker.addImagesWithPath(tree.path("deep"), false);
+    Walk walk;
+    walk.walker.addImagesWithPath(tree.path("deep"), false);
     ::close(fd);
 
     const std::string deepPhoto = bottom + "/deep.jpg";
     ASSERT_GT(deepPhoto.size(), size_t(PATH_MAX));
-    EXPECT_EQ(pathsOf(data.importedImages()), std::vector<std::string>{deepPhoto});
-    EXPECT_EQ(log.lines(), QStringList{"Error: path too long to open " + displayPath(deepPhoto)});
+    EXPECT_EQ(pathsOf(walk.data.importedImages()), std::vector<std::string>{deepPhoto});
+    EXPECT_EQ(walk.log.lines(),
+              QStringList{"Error: path too long to open " + displayPath(deepPhoto)});
 }
 
 TEST(ImportWalker, UpdateDatasourceAppendsStagedPhotosInOrder) {

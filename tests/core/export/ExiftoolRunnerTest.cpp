@@ -311,20 +311,12 @@ TEST_F(ExiftoolRunner, HangingToolIsKilledAndLeavesNoTemporaryFile) {
 
 TEST_F(ExiftoolRunner, ExiftoolThatDiesIsReportedAndStartedAfreshForTheNextPhoto) {
     const std::string tools = scratch.path().toStdString();
-    writeScript(tools + "/exiftool", "#!/bin/sh\n"
-                                     "if [ -e \"" +
-                                         tools +
-                                         "/die-once\" ]; then\n"
-                                         "  rm \"" +
-                                         tools +
-                                         "/die-once\"; echo 'Out of memory!' >&2; exit 1\n"
-                                         "fi\n"
-                                         "echo $$ > \"" +
-                                         tools +
-                                         "/pid\"\n"
-                                         "exec " +
-                                         realExiftool() + " \"$@\"\n");
-    std::ofstream(tools + "/die-once") << "";
+    // Dies once, saying why, then runs the real exiftool and leaves its process id behind.
+    const std::string once = tools + "/die-once";
+    writeScript(tools + "/exiftool", "#!/bin/sh\nif [ -e '" + once + "' ]; then rm '" + once +
+                                         "'; echo 'Out of memory!' >&2; exit 1; fi\necho $$ > '" +
+                                         tools + "/pid'\nexec " + realExiftool() + " \"$@\"\n");
+    std::ofstream(once) << "";
     const std::string photo = target("photo.jpg");
     pid_t pid = 0;
     {
