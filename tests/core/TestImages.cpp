@@ -1,5 +1,6 @@
 #include "tests/core/TestImages.h"
 
+#include <QDir>
 #include <QtGlobal>
 #include <cmath>
 #include <mutex>
@@ -56,6 +57,23 @@ double relativeRmse(const VImage& a, const VImage& b) {
 
 std::string testdataPath(const std::string& relative) {
     return std::string(VANTREL_TESTDATA) + "/" + relative;
+}
+
+ScopedEnvironment::ScopedEnvironment(const char* name, const QByteArray& value)
+    : mName(name), mHad(qEnvironmentVariableIsSet(name)), mOld(qgetenv(name)) {
+    qputenv(name, value);
+}
+
+ScopedEnvironment::~ScopedEnvironment() {
+    if (mHad) {
+        qputenv(mName, mOld);
+    } else {
+        qunsetenv(mName);
+    }
+}
+
+int openFileCount() {
+    return static_cast<int>(QDir(QStringLiteral("/proc/self/fd")).count());
 }
 
 namespace {

@@ -25,6 +25,21 @@ double relativeRmse(const vips::VImage& a, const vips::VImage& b);
 
 std::string testdataPath(const std::string& relative);
 
+// An environment variable holding `value` while this lives; restored (or removed) after.
+class ScopedEnvironment {
+public:
+    ScopedEnvironment(const char* name, const QByteArray& value);
+    ~ScopedEnvironment();
+
+private:
+    const char* mName;
+    bool mHad;
+    QByteArray mOld;
+};
+
+// How many files this process holds open.
+int openFileCount();
+
 // Collects the lines written to the Qt log while it lives.
 class LogCapture {
 public:

@@ -57,25 +57,6 @@ void writeScript(const std::string& path, const std::string& text) {
     fs::permissions(path, fs::perms::owner_all);
 }
 
-class ScopedPathVariable {
-public:
-    explicit ScopedPathVariable(const QByteArray& value)
-        : mHad(qEnvironmentVariableIsSet("PATH")), mOld(qgetenv("PATH")) {
-        qputenv("PATH", value);
-    }
-    ~ScopedPathVariable() {
-        if (mHad) {
-            qputenv("PATH", mOld);
-        } else {
-            qunsetenv("PATH");
-        }
-    }
-
-private:
-    bool mHad;
-    QByteArray mOld;
-};
-
 // Empties a folder with byte-exact names before QTemporaryDir, which cannot delete names
 // that are not UTF-8, takes it away.
 void emptyFolder(const QTemporaryDir& dir) {
@@ -243,7 +224,7 @@ TEST_F(ExiftoolRunner, DamagedSourcesAndUnwritableTargetsGiveExiftoolsMessage) {
 
 TEST_F(ExiftoolRunner, MissingToolIsNotFoundAndCannotBeStarted) {
     {
-        ScopedPathVariable emptyPath("");
+        vantrel::test::ScopedEnvironment emptyPath("PATH", "");
         EXPECT_EQ(locateExiftool(scratch.path().toStdString()), std::nullopt);
     }
     const std::string notExecutable = scratch.path().toStdString() + "/exiftool";
@@ -272,8 +253,9 @@ TEST_F(ExiftoolRunner, LocatesExiftoolBesideTheProgramThenInstalledThenOnThePath
     std::ofstream(root + "/text/exiftool") << "#!/bin/sh\n";
     writeScript(root + "/onpath/exiftool", "#!/bin/sh\n");
     // Skipped: a relative entry, a plain file, a folder named exiftool.
-    ScopedPathVariable path(QByteArray::fromStdString("onpath:" + root + "/text:" + root +
-                                                      "/plain:" + root + "/onpath"));
+    vantrel::test::ScopedEnvironment path(
+        "PATH", QByteArray::fromStdString("onpath:" + root + "/text:" + root + "/plain:" + root +
+                                          "/onpath"));
     EXPECT_EQ(locateExiftool(root + "/bin"), root + "/onpath/exiftool");
     writeScript(root + "/share/vantrel/exiftool", "#!/bin/sh\n");
     EXPECT_EQ(locateExiftool(root + "/bin"), root + "/bin/../share/vantrel/exiftool");

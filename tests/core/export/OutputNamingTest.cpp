@@ -5,12 +5,10 @@
 #include "tests/core/TestImages.h"
 
 #include <QTemporaryDir>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <latch>
-#include <optional>
 #include <set>
 #include <sys/stat.h>
 #include <thread>
@@ -22,27 +20,6 @@ using namespace vantrel;
 namespace {
 
 const QDate exportDay(2026, 12, 5);
-
-// HOME pointing somewhere known while it lives.
-class ScopedHome {
-public:
-    explicit ScopedHome(const std::string& home) {
-        if (const char* old = std::getenv("HOME")) {
-            mOld = old;
-        }
-        ::setenv("HOME", home.c_str(), 1);
-    }
-    ~ScopedHome() {
-        if (mOld) {
-            ::setenv("HOME", mOld->c_str(), 1);
-        } else {
-            ::unsetenv("HOME");
-        }
-    }
-
-private:
-    std::optional<std::string> mOld;
-};
 
 bool isDirectory(const std::string& path) {
     struct stat info {};
@@ -134,7 +111,7 @@ TEST(OutputNaming, CollisionsNumberTheRequestedName) {
 }
 
 TEST(OutputNaming, StandardizePath) {
-    const ScopedHome home("/home/someone/");
+    const test::ScopedEnvironment home("HOME", "/home/someone/");
     EXPECT_EQ(standardizePath("~"), "/home/someone");
     EXPECT_EQ(standardizePath("~/Pictures/../Export//./x/"), "/home/someone/Export/x");
     EXPECT_EQ(standardizePath("/../../a/.."), "/");
@@ -166,7 +143,7 @@ TEST(ExportFolder, TakenNamesGetNumberedSuffixes) {
 TEST(ExportFolder, DestinationIsStandardisedAndCreated) {
     QTemporaryDir temp;
     const std::string root = temp.path().toStdString();
-    const ScopedHome home(root);
+    const test::ScopedEnvironment home("HOME", QByteArray::fromStdString(root));
     ExportFolderResult result = createExportFolder("~/a/../b/c/", "Out", exportDay);
     EXPECT_TRUE(result.created);
     EXPECT_EQ(result.path, root + "/b/c/Out");
