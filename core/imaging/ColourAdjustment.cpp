@@ -43,6 +43,26 @@ bool ColourAdjustment::isFinite() const {
     return std::isfinite(brightness) && std::isfinite(contrast) && std::isfinite(saturation);
 }
 
+bool ColourAdjustment::canClip() const {
+    // An affine map takes its extremes over the colour cube at the cube's corners; grey
+    // photos use the cube's diagonal, which the corners (0,0,0) and (1,1,1) bound.
+    constexpr double kTolerance = 1e-9;
+    const std::array<double, 9> m = matrix();
+    const double b = offset();
+    for (int corner = 0; corner < 8; ++corner) {
+        for (int row = 0; row < 3; ++row) {
+            double out = b;
+            for (int col = 0; col < 3; ++col) {
+                out += m[row * 3 + col] * ((corner >> col) & 1);
+            }
+            if (!(out >= -kTolerance && out <= 1.0 + kTolerance)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
 std::array<double, 9> ColourAdjustment::matrix() const {
     const double s = saturation;
     const double k = contrast;

@@ -27,6 +27,9 @@ struct ColourAdjustment {
 
     bool isNeutral() const { return brightness == 0.0f && contrast == 1.0f && saturation == 1.0f; }
     bool isFinite() const;
+    // Whether some colour in range maps outside the range and is clamped. Without clamping
+    // the map is affine and commutes with any resampling; with it, it does not.
+    bool canClip() const;
 
     std::array<double, 9> matrix() const; // row-major 3x3
     double offset() const;                // on the 0..1 scale

@@ -32,6 +32,14 @@ struct ExactSize {
     double height = 0;
 };
 
+// Whole pixels, top-left based.
+struct PixelRect {
+    int left = 0;
+    int top = 0;
+    int width = 0;
+    int height = 0;
+};
+
 struct PixelSize {
     int width = 0;
     int height = 0;

@@ -28,20 +28,40 @@ VImage resampleTo(const VImage& image, int width, int height) {
     const bool alpha = image.has_alpha();
     VImage work =
         alpha ? image.premultiply(VImage::option()->set("max_alpha", maxAlpha(image))) : image;
-    work = work.resize(double(width) / image.width(),
-                       VImage::option()
-                           ->set("vscale", double(height) / image.height())
-                           ->set("kernel", VIPS_KERNEL_LANCZOS3));
+    const double scaleX = double(width) / image.width();
+    const double scaleY = double(height) / image.height();
+    if (scaleX < 1.0 || scaleY < 1.0) {
+        // libvips' reduction is centred; an axis at scale 1 is left alone.
+        const int shrunkWidth = scaleX < 1.0 ? width : image.width();
+        const int shrunkHeight = scaleY < 1.0 ? height : image.height();
+        work = work.resize(std::min(scaleX, 1.0), VImage::option()
+                                                      ->set("vscale", std::min(scaleY, 1.0))
+                                                      ->set("kernel", VIPS_KERNEL_LANCZOS3));
+        if (work.width() != shrunkWidth || work.height() != shrunkHeight) {
+            // libvips rounds its own output size; ours follows the rule of PixelGeometry.h.
+            work = work.embed(0, 0, shrunkWidth, shrunkHeight,
+                              VImage::option()->set("extend", VIPS_EXTEND_COPY));
+        }
+    }
+    if (scaleX > 1.0 || scaleY > 1.0) {
+        // libvips' own enlargement samples half an output pixel off centre; an affine map
+        // with the input offset (1 - 1 / factor) / 2 samples each output pixel's centre.
+        const double upX = double(width) / work.width();
+        const double upY = double(height) / work.height();
+        work = work.affine({upX, 0.0, 0.0, upY},
+                           VImage::option()
+                               ->set("interpolate", vips::VInterpolate::new_from_name("bicubic"))
+                               ->set("idx", 0.5 - 0.5 / upX)
+                               ->set("idy", 0.5 - 0.5 / upY)
+                               ->set("oarea", std::vector<int>{0, 0, width, height})
+                               ->set("extend", VIPS_EXTEND_COPY));
+    }
     if (alpha) {
         work = work.unpremultiply(VImage::option()->set("max_alpha", maxAlpha(image)));
     }
     if (work.format() != format) {
         // Lanczos overshoots; the cast clamps back into the photo's range.
         work = work.cast(format);
-    }
-    if (work.width() != width || work.height() != height) {
-        // libvips rounds its own output size; ours follows the one rule of PixelGeometry.h.
-        work = work.embed(0, 0, width, height, VImage::option()->set("extend", VIPS_EXTEND_COPY));
     }
     return work.copy(VImage::option()->set("interpretation", space));
 }

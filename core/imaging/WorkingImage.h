@@ -79,6 +79,11 @@ private:
     PixelSize croppedPixelSize() const;
     vips::VImage load(int shrink, bool sequential) const;
     vips::VImage cropOnGrid(const vips::VImage& loaded) const;
+    // The crop in source pixels (the whole photo without one).
+    PixelRect sourceCropRect() const;
+    // How much of the crop a JPEG decoded at 1/shrink gives untouched by removed pixels.
+    PixelSize cleanShrunkSize(int shrink) const;
+    vips::VImage cropShrunk(const vips::VImage& loaded, int shrink) const;
     vips::VImage rotatePixels(const vips::VImage& in) const;
     PixelSize targetSize(double zoom) const;
 
