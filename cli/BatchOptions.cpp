@@ -179,8 +179,16 @@ const std::map<std::string, Apply>& valueOptions() {
          }},
         {"--folder",
          [](const std::string& text, BatchOptions& o) -> std::optional<QString> {
-             if (text.empty() || text.find('/') != std::string::npos || text == "." ||
-                 text == "..") {
+             if (text.empty()) {
+                 return QStringLiteral("expected a folder name");
+             }
+             if (text == "." || text == "..") {
+                 // The export folder is always made new; these two only name folders that
+                 // are there already.
+                 return QStringLiteral("\".\" and \"..\" are not folder names of their own; "
+                                       "expected a new folder name");
+             }
+             if (text.find('/') != std::string::npos) {
                  return QStringLiteral("expected a folder name without \"/\"");
              }
              o.settings.targetFolderName = text;

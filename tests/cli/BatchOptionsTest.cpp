@@ -71,4 +71,32 @@ TEST(BatchOptions, InvalidValuesGetOneLineNamingTheOption) {
     EXPECT_EQ(parse("--bogus").error, "unknown option --bogus");
 }
 
+TEST(BatchOptions, FolderValuesThatNameNoNewFolderAreToldApart) {
+    const struct {
+        std::string value;
+        QString error;
+    } cases[] = {
+        {"", R"(--folder: expected a folder name, not "")"},
+        {".", R"(--folder: "." and ".." are not folder names of their own; expected a new )"
+              R"(folder name, not ".")"},
+        {"..", R"(--folder: "." and ".." are not folder names of their own; expected a new )"
+               R"(folder name, not "..")"},
+        {"a/b", R"(--folder: expected a folder name without "/", not "a/b")"},
+        {"../up", R"(--folder: expected a folder name without "/", not "../up")"},
+        {"/", R"(--folder: expected a folder name without "/", not "/")"},
+    };
+    for (const auto& c : cases) {
+        const BatchOptionsResult separate = parseBatchOptions({"--folder", c.value, "a.jpg"});
+        EXPECT_FALSE(separate.options) << c.value;
+        EXPECT_EQ(separate.error, c.error);
+        EXPECT_EQ(parseBatchOptions({"--folder=" + c.value, "a.jpg"}).error, c.error);
+    }
+    // Dots inside a name are an ordinary name.
+    for (const std::string name : {"...", ".hidden", "Run.2"}) {
+        const BatchOptionsResult result = parseBatchOptions({"--folder", name, "a.jpg"});
+        ASSERT_TRUE(result.options) << name;
+        EXPECT_EQ(result.options->settings.targetFolderName, name);
+    }
+}
+
 } // namespace
