@@ -34,30 +34,6 @@ PixelRect rectOnGrid(const ExactRect& rect, ExactSize extent, int gridWidth, int
     return r;
 }
 
-// Along one axis of a JPEG decoded at 1/shrink: the shrunk pixels [first, end) inside the
-// crop `crop` (in source pixels) that no source pixel outside the crop reaches. The decoder
-// computes a shrunk pixel from its whole 8 x 8 block (16 x 16 for subsampled colour), and
-// smooth chroma upsampling mixes in one colour sample of the neighbouring block, so the
-// crop is narrowed to whole 16-pixel blocks and, where it borders removed pixels, by one
-// shrunk pixel more. A side at the photo's edge stays where it is.
-struct ShrunkSpan {
-    int first = 0;
-    int end = 0;
-};
-
-ShrunkSpan cleanShrunkSpan(int cropStart, int cropEnd, int sourceSize, int shrink) {
-    constexpr int kBlock = 16;
-    const int shrunkSize = (sourceSize + shrink - 1) / shrink;
-    ShrunkSpan span{0, shrunkSize};
-    if (cropStart > 0) {
-        span.first = (cropStart + kBlock - 1) / kBlock * kBlock / shrink + 1;
-    }
-    if (cropEnd < sourceSize) {
-        span.end = cropEnd / kBlock * kBlock / shrink - 1;
-    }
-    return span;
-}
-
 VImage openPhoto(const std::string& path, int shrink, bool sequential, bool jpeg) {
     // A path that became a FIFO or device since the photo was added must not block us.
     if (!isRegularFile(path)) {
@@ -240,42 +216,19 @@ PixelRect WorkingImage::sourceCropRect() const {
                  : PixelRect{0, 0, size.width, size.height};
 }
 
-PixelSize WorkingImage::cleanShrunkSize(int shrink) const {
+bool WorkingImage::cropFallsOnDecodeBlocks() const {
+    // A JPEG decoder that shrinks computes each shrunk pixel from its whole block, 8 x 8
+    // or, for subsampled colour, 16 x 16 source pixels: only block edges keep removed
+    // pixels out of kept ones.
+    constexpr int kBlock = 16;
     const PixelRect crop = sourceCropRect();
     const PixelSize size = mSource->pixelSize;
-    // A crop edge inside the photo must fall on the shrunk grid, or the crop would be
-    // placed up to half a shrunk pixel off.
-    const auto onGrid = [shrink](int edge, int photoSide) {
-        return edge == photoSide || edge % shrink == 0;
+    const auto onBlockEdge = [](int edge, int photoSide) {
+        return edge == photoSide || edge % kBlock == 0;
     };
-    if ((!onGrid(crop.left, size.width) || !onGrid(crop.top, size.height) ||
-         !onGrid(crop.left + crop.width, size.width) ||
-         !onGrid(crop.top + crop.height, size.height))) {
-        return {0, 0};
-    }
-    const ShrunkSpan x = cleanShrunkSpan(crop.left, crop.left + crop.width, size.width, shrink);
-    const ShrunkSpan y = cleanShrunkSpan(crop.top, crop.top + crop.height, size.height, shrink);
-    return {std::max(0, x.end - x.first), std::max(0, y.end - y.first)};
-}
-
-VImage WorkingImage::cropShrunk(const VImage& loaded, int shrink) const {
-    // The crop on the shrunk grid, placed as the strict order places it; its pixels that
-    // removed source pixels reach are replaced by their nearest clean neighbours.
-    const PixelRect crop = sourceCropRect();
-    const PixelSize size = mSource->pixelSize;
-    const PixelRect onGrid = rectOnGrid(
-        ExactRect{double(crop.left), double(crop.top), double(crop.width), double(crop.height)},
-        ExactSize{double(size.width), double(size.height)}, loaded.width(), loaded.height());
-    ShrunkSpan x = cleanShrunkSpan(crop.left, crop.left + crop.width, size.width, shrink);
-    ShrunkSpan y = cleanShrunkSpan(crop.top, crop.top + crop.height, size.height, shrink);
-    x = {std::max(x.first, onGrid.left), std::min(x.end, onGrid.left + onGrid.width)};
-    y = {std::max(y.first, onGrid.top), std::min(y.end, onGrid.top + onGrid.height)};
-    const VImage clean = loaded.extract_area(x.first, y.first, x.end - x.first, y.end - y.first);
-    if (clean.width() == onGrid.width && clean.height() == onGrid.height) {
-        return clean;
-    }
-    return clean.embed(x.first - onGrid.left, y.first - onGrid.top, onGrid.width, onGrid.height,
-                       VImage::option()->set("extend", VIPS_EXTEND_COPY));
+    return onBlockEdge(crop.left, size.width) && onBlockEdge(crop.top, size.height) &&
+           onBlockEdge(crop.left + crop.width, size.width) &&
+           onBlockEdge(crop.top + crop.height, size.height);
 }
 
 VImage WorkingImage::rotatePixels(const VImage& in) const {
@@ -309,10 +262,9 @@ VImage WorkingImage::pixels() const {
 //  - Colour commutes with crop exactly, and with resampling only when no colour in range
 //    clips; a map that can clip runs before the resampling, as in the strict order.
 //  - A JPEG is decoded at 1/2, 1/4 or 1/8 only when every crop edge inside the photo lies
-//    on the shrunk grid (the crop stays where the strict order puts it) and the crop's
-//    clean shrunk pixels still cover twice the final size. No source pixel outside the crop
-//    reaches an output pixel: shrunk pixels that removed pixels reach (their decoding
-//    block straddles a crop edge) are replaced by their nearest clean neighbours.
+//    on an edge of the decoder's blocks, so that no source pixel outside the crop reaches
+//    a kept pixel and the crop falls exactly on the shrunk grid, and only while the
+//    shrunk crop is still at least twice the final size.
 VImage WorkingImage::render(const RenderOptions& options) const {
     const PixelSize target = targetSize(options.zoom);
     if (!options.reorder || (mDegrees && !isQuarterTurn(*mDegrees))) {
@@ -323,24 +275,20 @@ VImage WorkingImage::render(const RenderOptions& options) const {
     // result; before the turn the target's sides are swapped for odd turns.
     const PixelSize upright = turns % 2 == 0 ? target : PixelSize{target.height, target.width};
     int shrink = 1;
-    if (options.shrinkOnLoad && mSource->jpeg && !mSource->pixels) {
-        // The loader's own 1/2, 1/4, 1/8 decoding, as long as the crop's clean pixels are
-        // still at least twice the final size: the decoder's block-wise shrinking is coarser
-        // than the resampling, and with less room its error shows (over 1 % RMSE on detailed
-        // photos, twice that after a strong contrast).
-        while (shrink < 8) {
-            const PixelSize clean = cleanShrunkSize(shrink * 2);
-            if (clean.width < 2 * upright.width || clean.height < 2 * upright.height) {
-                break;
-            }
+    const PixelSize cropped = croppedPixelSize();
+    if (options.shrinkOnLoad && mSource->jpeg && !mSource->pixels && cropFallsOnDecodeBlocks()) {
+        // The loader's own 1/2, 1/4, 1/8 decoding, as long as it leaves at least twice the
+        // final size: the decoder's block-wise shrinking is coarser than the resampling,
+        // and with less room its error shows (over 1 % RMSE on detailed photos, twice that
+        // after a strong contrast).
+        while (shrink < 8 && cropped.width / (shrink * 2) >= 2 * upright.width &&
+               cropped.height / (shrink * 2) >= 2 * upright.height) {
             shrink *= 2;
         }
     }
     // Enlarging samples its input out of row order, which a sequential decode cannot give.
-    const PixelSize cropped = croppedPixelSize();
     const bool sequential = upright.width <= cropped.width && upright.height <= cropped.height;
-    VImage image = shrink > 1 ? cropShrunk(load(shrink, sequential), shrink)
-                              : cropOnGrid(load(1, sequential));
+    VImage image = cropOnGrid(load(shrink, sequential));
     // Colour commutes with crop exactly, and with resampling only while no component clips:
     // then it goes wherever there are fewer pixels to compute.
     const bool colourAfterResampling =

@@ -81,9 +81,8 @@ private:
     vips::VImage cropOnGrid(const vips::VImage& loaded) const;
     // The crop in source pixels (the whole photo without one).
     PixelRect sourceCropRect() const;
-    // How much of the crop a JPEG decoded at 1/shrink gives untouched by removed pixels.
-    PixelSize cleanShrunkSize(int shrink) const;
-    vips::VImage cropShrunk(const vips::VImage& loaded, int shrink) const;
+    // Whether every crop edge inside the photo lies on a JPEG decoding block's edge.
+    bool cropFallsOnDecodeBlocks() const;
     vips::VImage rotatePixels(const vips::VImage& in) const;
     PixelSize targetSize(double zoom) const;
 

@@ -189,6 +189,8 @@ TEST(PipelineRender, WhatTheStrictOrderGivesTheFastRenderGivesToo) {
     // Cropped-away frames never come back, whatever the decoder's shrinking.
     const std::string wide = writeFramedJpeg(dir, "wide.jpg", 1600, 1200, 5);
     const std::string square = writeFramedJpeg(dir, "square.jpg", 806, 806, 3);
+    // A frame as wide as the decoder's blocks: cropped on block edges, shrinking is allowed.
+    const std::string blocks = writeFramedJpeg(dir, "blocks.jpg", 1600, 1216, 16);
     const struct {
         std::string photo;
         Recipe recipe;
@@ -201,6 +203,12 @@ TEST(PipelineRender, WhatTheStrictOrderGivesTheFastRenderGivesToo) {
           .maximumX = 400}},
         {square,
          {.name = "eighth", .cropPixels = {3, 3, 3, 3}, .scaleX = 0.125f, .scaleY = 0.125f}},
+        {blocks, {.name = "on blocks", .cropPixels = {16, 16, 16, 16}, .maximumX = 300}},
+        {blocks,
+         {.name = "fractions on blocks",
+          .cropFraction = {0.01f, 0.01f, 0.0131579f, 0.0131579f},
+          .degrees = 270,
+          .maximumY = 200}},
         {wide, {.name = "quarter", .cropPixels = {5, 5, 5, 5}, .scaleX = 0.25f, .scaleY = 0.25f}},
     };
     for (const auto& [photo, recipe] : frames) {
