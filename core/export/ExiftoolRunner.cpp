@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
-#include <filesystem>
 #include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,16 +34,12 @@ bool isExecutableFile(const std::string& path) {
 }
 
 // exiftool must never see a file name that starts like an option ("-x.jpg").
-std::optional<std::string> absolutePath(const std::string& path) {
-    if (path.front() == '/') {
-        return path;
-    }
-    std::error_code error;
-    const std::filesystem::path folder = std::filesystem::current_path(error);
-    if (error) {
+std::optional<std::string> absoluteArgument(const std::string& path) {
+    std::string absolute = absolutePath(path);
+    if (absolute.front() != '/') {
         return std::nullopt;
     }
-    return folder.native() + "/" + path;
+    return absolute;
 }
 
 // exiftool splits its argument file at line feeds and drops carriage returns at the end of
@@ -220,8 +215,8 @@ std::optional<QString> ExiftoolRunner::transferTagsFrom(const std::string& sourc
                 return QStringLiteral("%1 is not a valid file name").arg(displayPath(*path));
             }
         }
-        const std::optional<std::string> absoluteSource = absolutePath(source);
-        const std::optional<std::string> absoluteTarget = absolutePath(target);
+        const std::optional<std::string> absoluteSource = absoluteArgument(source);
+        const std::optional<std::string> absoluteTarget = absoluteArgument(target);
         if (!absoluteSource || !absoluteTarget) {
             return QStringLiteral("the current folder cannot be read");
         }

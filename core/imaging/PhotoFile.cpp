@@ -1,9 +1,14 @@
 #include "core/imaging/PhotoFile.h"
 
 #include <QFile>
+#include <algorithm>
 #include <array>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <string_view>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -54,6 +59,92 @@ std::string joinPath(const std::string& folder, const std::string& name) {
         return name;
     }
     return folder.back() == '/' ? folder + name : folder + "/" + name;
+}
+
+namespace {
+
+// "//", "/./" and a "." name are the only spellings that can go without changing which
+// file is meant.
+bool isPlainAbsolute(std::string_view path) {
+    if (path.empty() || path.front() != '/') {
+        return false;
+    }
+    size_t start = 1;
+    while (start <= path.size()) {
+        const size_t end = std::min(path.find('/', start), path.size());
+        const std::string_view name = path.substr(start, end - start);
+        if (name.empty() || name == "." || name == "..") {
+            // A single trailing "/" is harmless; "/" alone is the root.
+            if (!(name.empty() && end == path.size())) {
+                return false;
+            }
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+// The working folder as the shell that started us spells it: $PWD when it is a plain
+// absolute path naming the same folder as ".", so that links on the way are kept.
+std::string workingFolder() {
+    // A stale $PWD (we changed folder since, or it was inherited from elsewhere) names
+    // another folder and is not taken.
+    const char* shell = std::getenv("PWD");
+    struct stat here {};
+    struct stat there {};
+    if (shell != nullptr && isPlainAbsolute(shell) && ::stat(".", &here) == 0 &&
+        ::stat(shell, &there) == 0 && there.st_dev == here.st_dev && there.st_ino == here.st_ino) {
+        return shell;
+    }
+    std::string buffer(PATH_MAX, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) {
+            return {};
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::strlen(buffer.c_str()));
+    return buffer;
+}
+
+} // namespace
+
+std::string absolutePath(const std::string& path) {
+    if (path.empty()) {
+        return path;
+    }
+    std::string joined = path;
+    if (path.front() != '/') {
+        const std::string folder = workingFolder();
+        // getcwd can fail (the folder was removed); the relative path still opens.
+        if (!folder.empty()) {
+            joined = folder + "/" + path;
+        }
+    }
+    std::string result = joined.front() == '/' ? "/" : "";
+    size_t start = 0;
+    while (start <= joined.size()) {
+        const size_t end = std::min(joined.find('/', start), joined.size());
+        const std::string_view name = std::string_view(joined).substr(start, end - start);
+        if (!name.empty() && name != ".") {
+            if (!result.empty() && result.back() != '/') {
+                result.push_back('/');
+            }
+            result.append(name);
+        }
+        start = end + 1;
+    }
+    if (result.empty()) {
+        // Nothing but "." and "/" in a relative path: the working folder itself.
+        return ".";
+    }
+    // "x.jpg/" names no file even where "x.jpg" does, so the trailing "/" must stay.
+    const std::string_view given = path;
+    const bool endsInFolder = given.ends_with('/') || given.ends_with("/.");
+    if (endsInFolder && result.back() != '/') {
+        result.push_back('/');
+    }
+    return result;
 }
 
 std::string lastPathComponent(const std::string& path) {

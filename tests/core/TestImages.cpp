@@ -3,7 +3,10 @@
 #include <QDir>
 #include <QtGlobal>
 #include <cmath>
+#include <fcntl.h>
+#include <gtest/gtest.h>
 #include <mutex>
+#include <unistd.h>
 
 using vips::VImage;
 
@@ -70,6 +73,21 @@ ScopedEnvironment::~ScopedEnvironment() {
     } else {
         qunsetenv(mName);
     }
+}
+
+ScopedWorkingFolder::ScopedWorkingFolder(const std::string& folder,
+                                         const std::string& shellSpelling)
+    : mPrevious(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)),
+      mShell("PWD", QByteArray::fromStdString(shellSpelling)) {
+    if (shellSpelling.empty()) {
+        qunsetenv("PWD");
+    }
+    EXPECT_EQ(::chdir(folder.c_str()), 0) << folder;
+}
+
+ScopedWorkingFolder::~ScopedWorkingFolder() {
+    EXPECT_EQ(::fchdir(mPrevious), 0);
+    ::close(mPrevious);
 }
 
 int openFileCount() {

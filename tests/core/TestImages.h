@@ -37,6 +37,21 @@ private:
     QByteArray mOld;
 };
 
+// The process works in `folder` while this lives, with $PWD spelled `shellSpelling` (as a
+// shell that reached the folder that way would set it; empty leaves $PWD unset), and
+// returns to where it was after.
+class ScopedWorkingFolder {
+public:
+    explicit ScopedWorkingFolder(const std::string& folder, const std::string& shellSpelling = {});
+    ~ScopedWorkingFolder();
+    ScopedWorkingFolder(const ScopedWorkingFolder&) = delete;
+    ScopedWorkingFolder& operator=(const ScopedWorkingFolder&) = delete;
+
+private:
+    int mPrevious;
+    ScopedEnvironment mShell;
+};
+
 // How many files this process holds open.
 int openFileCount();
 
