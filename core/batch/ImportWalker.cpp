@@ -57,7 +57,8 @@ void ImportWalker::addImagesWithPaths(const std::vector<std::string>& paths) {
 }
 
 void ImportWalker::addImagesWithPath(const std::string& path, bool /*recursive*/) {
-    walkEntry(AT_FDCWD, path, path);
+    // Opened as given, which still works where the absolute spelling would pass PATH_MAX.
+    walkEntry(AT_FDCWD, path, absolutePath(path));
 }
 
 void ImportWalker::walkEntry(int parent, const std::string& name, const std::string& path) {
@@ -69,7 +70,7 @@ void ImportWalker::walkEntry(int parent, const std::string& name, const std::str
         walkFolder(parent, name, path, info);
         return;
     }
-    addAnImageWithPath(path);
+    stagePhoto(path);
     ++mNumberOfFilesToAdd;
     ++mAddingImagesCounter;
     reportProgress();
@@ -100,6 +101,10 @@ void ImportWalker::walkFolder(int parent, const std::string& name, const std::st
 }
 
 void ImportWalker::addAnImageWithPath(const std::string& path) {
+    stagePhoto(absolutePath(path));
+}
+
+void ImportWalker::stagePhoto(const std::string& path) {
     const QString title = displayPath(lastPathComponent(path));
     if (!namesSupportedType(path)) {
         systemLog(QStringLiteral("%1 is not supported!").arg(title));

@@ -35,8 +35,10 @@ public:
     // A folder (symbolic links followed) is walked depth first, its entries in readdir
     // order; anything else is offered to addAnImageWithPath. A folder's subfolders are
     // always walked: `recursive` is kept for callers but changes nothing.
+    // `path` may be relative: photos are named by absolutePath() of it, so that their
+    // type is told by the whole path and one file cannot enter twice under two spellings.
     void addImagesWithPath(const std::string& path, bool recursive);
-    // Stages the photo at `path` unless its name names no supported type or the path is
+    // Stages the photo at absolutePath(path) unless that names no supported type or is
     // already taken. The photo is staged whether or not it decodes.
     void addAnImageWithPath(const std::string& path);
 
@@ -51,6 +53,8 @@ private:
     void walkEntry(int parent, const std::string& name, const std::string& path);
     void walkFolder(int parent, const std::string& name, const std::string& path,
                     const struct stat& folder);
+    // addAnImageWithPath for a path that is absolute already.
+    void stagePhoto(const std::string& path);
 
     AppData& mData;
     const std::atomic<bool>& mModalSheetShouldEnd;

@@ -1,6 +1,7 @@
 #include "gui/window/SingleInstance.h"
 
 #include "core/batch/SystemLog.h"
+#include "core/imaging/PhotoFile.h"
 
 #include <QDeadlineTimer>
 #include <QDir>
@@ -88,17 +89,6 @@ std::optional<Message> decodePayload(const QByteArray& payload) {
         return std::nullopt;
     }
     return message;
-}
-
-std::string absolutePath(const std::string& path) {
-    if (path.empty() || path.front() == '/') {
-        return path;
-    }
-    std::string base = QFile::encodeName(QDir::currentPath()).toStdString();
-    if (base.empty() || base.back() != '/') {
-        base.push_back('/');
-    }
-    return base + path;
 }
 
 QString socketPath(const QString& serverName) {

@@ -19,11 +19,12 @@ struct BatchRun {
     QString err;
 };
 
-BatchRun
-runBatch(const QStringList& arguments,
-         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+BatchRun runBatch(const QStringList& arguments,
+                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                  const QString& workingFolder = {}) {
     QProcess process;
     process.setProcessEnvironment(environment);
+    process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(VANTREL_BATCH_BINARY), arguments);
     process.closeWriteChannel();
     EXPECT_TRUE(process.waitForFinished(120000));
@@ -66,6 +67,38 @@ TEST(BatchCommand, ExitStatusTellsHowTheRunEnded) {
     EXPECT_EQ(damaged.status, 1);
     EXPECT_TRUE(damaged.err.contains("vips-truncated.jpg could not be exported: "));
     EXPECT_TRUE(damaged.err.contains("failed writing reconstructed image at path "));
+}
+
+// As a shell started in `folder` would run it.
+BatchRun runBatchIn(const QString& folder, const QStringList& arguments) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PWD", folder);
+    return runBatch(arguments, environment, folder);
+}
+
+TEST(BatchCommand, RelativeArgumentsAreKnownByTheirWholePath) {
+    QTemporaryDir sources;
+    QTemporaryDir destination;
+    ASSERT_TRUE(QDir(sources.path()).mkpath("Holiday.PNG.d"));
+    ASSERT_TRUE(QDir(sources.path()).mkpath("e"));
+    writeQuadrantPhoto(sources, "e/a.jpg", 16, 12);
+    writeQuadrantPhoto(sources, "Holiday.PNG.d/IMG_0001.png", 16, 12);
+    ASSERT_TRUE(QFile::rename(sources.filePath("Holiday.PNG.d/IMG_0001.png"),
+                              sources.filePath("Holiday.PNG.d/IMG_0001")));
+
+    const BatchRun untyped =
+        runBatchIn(sources.filePath("Holiday.PNG.d"),
+                   {"--dest", destination.path(), "--folder", "One", "IMG_0001"});
+    EXPECT_EQ(untyped.status, 0) << untyped.err.toStdString();
+    EXPECT_FALSE(untyped.err.contains("is not supported!")) << untyped.err.toStdString();
+    EXPECT_EQ(QDir(destination.filePath("One")).entryList(QDir::Files).size(), 1);
+
+    const BatchRun twice =
+        runBatchIn(sources.path(), {"--dest", destination.path(), "--folder", "Two", "e/a.jpg",
+                                    sources.filePath("e/a.jpg")});
+    EXPECT_EQ(twice.status, 0) << twice.err.toStdString();
+    EXPECT_EQ(twice.err.count("a.jpg is already added!"), 1) << twice.err.toStdString();
+    EXPECT_EQ(QDir(destination.filePath("Two")).entryList(QDir::Files), QStringList{"a.jpg"});
 }
 
 TEST(BatchCommand, MetadataWithoutExiftoolStillExportsAndSaysSoOnce) {

@@ -181,6 +181,31 @@ TEST(ImportWalker, APathIsAddedOnceUntilItLeavesTheBatch) {
     EXPECT_EQ(pathsOf(walk.data.importedImages()), std::vector<std::string>{photo});
 }
 
+TEST(ImportWalker, PhotosAreNamedByTheirAbsolutePath) {
+    Tree tree;
+    tree.folder("Holiday.PNG.d");
+    const std::string untyped = tree.file("Holiday.PNG.d/IMG_0001");
+    tree.folder("e");
+    const std::string photo = tree.file("e/a.jpg");
+    tree.link("e", "link");
+
+    Walk walk;
+    {
+        const ScopedWorkingFolder working(tree.path("Holiday.PNG.d"), tree.path("Holiday.PNG.d"));
+        // The type is told by the whole path, also where only the folder names it.
+        walk.walker.addImagesWithPaths({"IMG_0001", "./IMG_0001"});
+    }
+    {
+        const ScopedWorkingFolder working(tree.root, tree.root);
+        walk.walker.addImagesWithPaths({"e/a.jpg", photo, "./e//a.jpg", "link/a.jpg"});
+    }
+    // A link is another spelling the user chose, not resolved behind their back.
+    EXPECT_EQ(pathsOf(walk.data.importedImages()),
+              (std::vector<std::string>{untyped, photo, tree.path("link/a.jpg")}));
+    EXPECT_EQ(walk.log.lines().join('\n').toStdString(),
+              "IMG_0001 is already added!\na.jpg is already added!\na.jpg is already added!");
+}
+
 TEST(ImportWalker, ProgressCountsEachFolderEntryTwice) {
     Tree tree;
     tree.folder("three");

@@ -1,5 +1,6 @@
 #include "tests/gui/GuiTestSupport.h"
 
+#include "core/imaging/PhotoFile.h"
 #include "gui/window/SingleInstance.h"
 
 #include <QApplication>
@@ -122,8 +123,7 @@ private Q_SLOTS:
         QCOMPARE(paths.size(), size_t(3));
         QCOMPARE(paths[0], notUtf8);
         QCOMPARE(paths[1], withNewline);
-        const std::string cwd = QFile::encodeName(QDir::currentPath()).toStdString();
-        QCOMPARE(paths[2], cwd + "/relative/x.tif");
+        QCOMPARE(paths[2], vantrel::absolutePath(".") + "/relative/x.tif");
 
         // A launch without files only brings the window forward; the first keeps its socket.
         QVERIFY(launchAnother(name, {}).handedOver);
@@ -136,11 +136,14 @@ private Q_SLOTS:
         char program[] = "vantrel";
         char absolute[] = "/a/b.jpg";
         char relative[] = "c.png";
+        char dotted[] = ".//d/./e.jpg";
         char empty[] = "";
-        char* argv[] = {program, absolute, relative, empty, nullptr};
-        const Paths paths = SingleInstance::fileArguments(4, argv);
-        const std::string cwd = QFile::encodeName(QDir::currentPath()).toStdString();
-        QCOMPARE(paths, (Paths{"/a/b.jpg", cwd + "/c.png"}));
+        char* argv[] = {program, absolute, relative, dotted, empty, nullptr};
+        const Paths paths = SingleInstance::fileArguments(5, argv);
+        // Spelled as the import spells them, so that a photo given here and dropped later
+        // is one photo.
+        const std::string cwd = vantrel::absolutePath(".");
+        QCOMPARE(paths, (Paths{"/a/b.jpg", cwd + "/c.png", cwd + "/d/e.jpg"}));
     }
 
     void staleSocketIsTakenOver() {
