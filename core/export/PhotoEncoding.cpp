@@ -1,7 +1,9 @@
 #include "core/export/PhotoEncoding.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <string_view>
 
 using vips::VImage;
@@ -130,6 +132,31 @@ bool profileFits(const VImage& image) {
     return colourSpace == (image.bands() >= 3 ? "RGB " : "GRAY");
 }
 
+std::uint32_t bigEndian32(const unsigned char* at) {
+    return (std::uint32_t{at[0]} << 24) | (std::uint32_t{at[1]} << 16) |
+           (std::uint32_t{at[2]} << 8) | std::uint32_t{at[3]};
+}
+
+bool isOneOf(const unsigned char* field, std::initializer_list<std::string_view> signatures) {
+    const std::string_view value(reinterpret_cast<const char*>(field), 4);
+    return std::find(signatures.begin(), signatures.end(), value) != signatures.end();
+}
+
+// Pixels that PNG would store without the profile that gives them their meaning are
+// converted through it, so that they mean the same in sRGB. A profile that the colour
+// engine cannot read is taken for sRGB by icc_transform, which is also what a reader
+// assumes of pixels without one.
+VImage throughProfileToSrgb(const VImage& image, bool& profileLost) {
+    try {
+        return labelledByContent(image.icc_transform(
+            "srgb",
+            VImage::option()->set("embedded", true)->set("depth", isSixteenBit(image) ? 16 : 8)));
+    } catch (const vips::VError&) {
+        profileLost = true;
+        return image;
+    }
+}
+
 VImage withoutSourceMetadata(const VImage& image, bool profileLost) {
     // Operation results may be shared; metadata is only ever changed on a copy of our own.
     VImage copy = image.copy();
@@ -148,11 +175,58 @@ VImage withoutSourceMetadata(const VImage& image, bool profileLost) {
 
 } // namespace
 
+bool pngKeepsProfile(const unsigned char* profile, std::size_t length, bool colour) {
+    // libpng 1.6's png_icc_check_length, _header and _tag_table. On writing, what they
+    // report as warnings drops the chunk as surely as their errors.
+    if (length < 132 || bigEndian32(profile) != length) {
+        return false;
+    }
+    const unsigned majorVersion = profile[8];
+    if (majorVersion > 3 && length % 4 != 0) {
+        return false;
+    }
+    const std::uint32_t tagCount = bigEndian32(profile + 128);
+    if (tagCount > (length - 132) / 12) {
+        return false;
+    }
+    constexpr std::uint32_t kDefinedIntents = 4;
+    if (bigEndian32(profile + 64) >= kDefinedIntents) {
+        return false;
+    }
+    // XYZ (0.9642, 1.0, 0.8249) in s15Fixed16, byte for byte: no rounding is forgiven.
+    static constexpr unsigned char kD50[12] = {0x00, 0x00, 0xf6, 0xd6, 0x00, 0x01,
+                                               0x00, 0x00, 0x00, 0x00, 0xd3, 0x2d};
+    if (!isOneOf(profile + 36, {"acsp"}) || std::memcmp(profile + 68, kD50, sizeof kD50) != 0 ||
+        !isOneOf(profile + 16, {colour ? "RGB " : "GRAY"}) ||
+        !isOneOf(profile + 12, {"scnr", "mntr", "prtr", "spac"}) ||
+        !isOneOf(profile + 20, {"XYZ ", "Lab "})) {
+        return false;
+    }
+    for (std::uint32_t tag = 0; tag < tagCount; ++tag) {
+        const unsigned char* entry = profile + 132 + 12 * static_cast<std::size_t>(tag);
+        const std::uint32_t start = bigEndian32(entry + 4);
+        const std::uint32_t size = bigEndian32(entry + 8);
+        if (start > length || size > length - start || start % 4 != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 VImage prepareForEncoding(const VImage& photo, Encoding encoding) {
     bool profileLost = false;
     VImage image = toRgbOrGrey(photo, profileLost);
     if (encoding == Encoding::Jpeg) {
         image = toEightBit(flattenedOnWhite(image));
+    }
+    if (encoding == Encoding::Png && !profileLost && image.get_typeof(VIPS_META_ICC_NAME) != 0 &&
+        profileFits(image)) {
+        size_t length = 0;
+        const auto* profile =
+            static_cast<const unsigned char*>(image.get_blob(VIPS_META_ICC_NAME, &length));
+        if (!pngKeepsProfile(profile, length, image.bands() >= 3)) {
+            image = throughProfileToSrgb(image, profileLost);
+        }
     }
     return withoutSourceMetadata(image, profileLost);
 }

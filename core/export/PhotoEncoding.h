@@ -2,6 +2,7 @@
 
 #include "core/export/OutputNaming.h"
 
+#include <cstddef>
 #include <vips/vips8>
 
 namespace vantrel {
@@ -13,7 +14,15 @@ namespace vantrel {
 // every encoder. No EXIF, XMP, IPTC, orientation, thumbnail or text comments of the source
 // are left for the encoder to write; the ICC profile stays unless the colours were
 // converted away from it, or it does not fit the bands (an RGB profile on grey pixels).
+// A profile that PNG cannot carry (see pngKeepsProfile) is applied instead: the pixels
+// become sRGB through it and carry an sRGB profile.
 vips::VImage prepareForEncoding(const vips::VImage& photo, Encoding encoding);
+
+// Whether libpng writes this ICC profile into a PNG of colour (else grey) pixels. It leaves
+// out, and still writes the pixels, any profile that fails its header or tag table checks:
+// a PCS illuminant that is not exactly D50, a rendering intent past the four defined, a
+// class other than input, display, output or colour space, a tag outside the profile.
+bool pngKeepsProfile(const unsigned char* profile, std::size_t length, bool colour);
 
 // The JPEG quality libvips is given for the user's 0..100: libvips refuses 0 (and would
 // quietly fall back to its default of 75), so 0 is taken as its lowest, 1.

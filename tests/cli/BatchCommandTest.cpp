@@ -101,6 +101,20 @@ TEST(BatchCommand, RelativeArgumentsAreKnownByTheirWholePath) {
     EXPECT_EQ(QDir(destination.filePath("Two")).entryList(QDir::Files), QStringList{"a.jpg"});
 }
 
+TEST(BatchCommand, APngWhoseProfilePngRefusesKeepsItsColours) {
+    const std::string source = testdataPath("real/png/photos/exiv2-imagemagick-text.png");
+    QTemporaryDir destination;
+    const BatchRun run = runBatch({"--type", "png", "--dest", destination.path(), "--folder", "Out",
+                                   QString::fromStdString(source)});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const vips::VImage back =
+        loadPixels(destination.filePath("Out/exiv2-imagemagick-text.png").toStdString());
+    ASSERT_NE(back.get_typeof(VIPS_META_ICC_NAME), 0u) << "the output says what its pixels mean";
+    const vips::VImage inSrgb = loadPixels(source).icc_transform(
+        "srgb", vips::VImage::option()->set("embedded", true)->set("depth", 8));
+    EXPECT_EQ(relativeRmse(back, inSrgb), 0.0);
+}
+
 TEST(BatchCommand, MetadataWithoutExiftoolStillExportsAndSaysSoOnce) {
     QTemporaryDir sources;
     QTemporaryDir destination;

@@ -206,6 +206,90 @@ TEST(PhotoWriter, OtherColourSpacesBecomeSrgbWithoutTheirOldProfile) {
     }
 }
 
+VImage carrying(const VImage& photo, const QByteArray& profile) {
+    VImage copy = photo.copy();
+    vips_image_set_blob_copy(copy.get_image(), VIPS_META_ICC_NAME, profile.constData(),
+                             static_cast<size_t>(profile.size()));
+    return copy;
+}
+
+// The profile with its PCS illuminant rounded one step off D50, as a Minolta display
+// profile in the wild has it; libpng refuses to write it.
+QByteArray withIlluminantOffD50(QByteArray profile) {
+    profile[71] = static_cast<char>(0xd5);
+    profile[79] = static_cast<char>(0x2b);
+    return profile;
+}
+
+VImage inSrgbThroughItsProfile(const VImage& photo) {
+    const int depth = photo.format() == VIPS_FORMAT_USHORT ? 16 : 8;
+    return photo.icc_transform("srgb",
+                               VImage::option()->set("embedded", true)->set("depth", depth));
+}
+
+TEST(PhotoWriter, AProfilePngCannotCarryIsAppliedAndSrgbEmbeddedInstead) {
+    const VImage photo = loadPixels(testdataPath("real/png/photos/exiv2-imagemagick-text.png"));
+    const QByteArray profile = profileOf(photo);
+    ASSERT_FALSE(profile.isEmpty());
+    const VImage inSrgb = inSrgbThroughItsProfile(photo);
+    QTemporaryDir out;
+
+    const VImage png = loadStrictly(exportAs(out, photo, Encoding::Png, "m.png"));
+    EXPECT_EQ(profileOf(png), profileOf(inSrgb));
+    EXPECT_EQ(relativeRmse(png, inSrgb), 0.0);
+
+    // JPEG and TIFF carry any profile: pixels and profile stay as they came.
+    for (auto [encoding, name, tolerance] :
+         {std::tuple{Encoding::Jpeg, "m.jpg", 0.03}, std::tuple{Encoding::Tiff, "m.tif", 0.0}}) {
+        SCOPED_TRACE(name);
+        const VImage back = loadStrictly(exportAs(out, photo, encoding, name));
+        EXPECT_EQ(profileOf(back), profile);
+        EXPECT_LE(relativeRmse(back, photo), tolerance);
+    }
+}
+
+TEST(PhotoWriter, PixelsKeepTheirColoursWhenPngRefusesTheirProfile) {
+    QTemporaryDir dir;
+    const VImage quadrants = loadPixels(writeQuadrantPhoto(dir, "q.png", 32, 24));
+    const VImage grey = quadrants.colourspace(VIPS_INTERPRETATION_B_W);
+    const QByteArray adobeRgb =
+        profileOf(loadPixels(testdataPath("real/jpeg/cameras/exiv2/Reagan.jpg")));
+    const QByteArray gray =
+        profileOf(loadPixels(testdataPath("real/png/photos/exiv2-gray-metadata.png")));
+    const struct {
+        const char* what;
+        VImage pixels;
+        QByteArray profile;
+        double shift; // how far the conversion moves these pixels at least
+    } photos[] = {
+        {"8-bit RGB", quadrants, adobeRgb, 0.05},
+        {"16-bit RGB with alpha", sixteenBitWithAlpha(), adobeRgb, 0.01},
+        // This grey profile's curve is sRGB's: the values stay, but in three bands.
+        {"grey", grey, gray, 0.0},
+        {"grey with alpha", grey.bandjoin_const({128.0}), gray, 0.0},
+    };
+    QTemporaryDir out;
+    for (const auto& photo : photos) {
+        SCOPED_TRACE(photo.what);
+        // lcms goes by the profile's tags, so the rounded header changes nothing.
+        const VImage meant = inSrgbThroughItsProfile(carrying(photo.pixels, photo.profile));
+        const VImage source = carrying(photo.pixels, withIlluminantOffD50(photo.profile));
+
+        const VImage back = loadStrictly(exportAs(out, source, Encoding::Png, "p.png"));
+        EXPECT_EQ(profileOf(back), profileOf(meant));
+        EXPECT_EQ(back.format(), photo.pixels.format());
+        ASSERT_EQ(back.bands(), meant.bands());
+        EXPECT_EQ(relativeRmse(back, meant), 0.0);
+        const VImage firstBand = back.extract_band(0);
+        EXPECT_GE(relativeRmse(firstBand, photo.pixels.extract_band(0)), photo.shift);
+        if (photo.pixels.has_alpha()) {
+            EXPECT_EQ(relativeRmse(back.extract_band(back.bands() - 1),
+                                   photo.pixels.extract_band(photo.pixels.bands() - 1)),
+                      0.0);
+        }
+    }
+}
+
 TEST(PhotoWriter, TakenNamesGetTheNextFreeNumber) {
     QTemporaryDir dir;
     const VImage photo = loadPixels(writeQuadrantPhoto(dir, "q.png", 8, 8));
