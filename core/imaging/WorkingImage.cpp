@@ -100,11 +100,7 @@ ExactSize WorkingImage::croppedExtent() const {
 }
 
 PixelSize WorkingImage::croppedPixelSize() const {
-    if (!mCrop) {
-        return mSource->pixelSize;
-    }
-    const PixelRect r =
-        rectOnGrid(*mCrop, mSource->extent, mSource->pixelSize.width, mSource->pixelSize.height);
+    const PixelRect r = sourceCropRect();
     return {r.width, r.height};
 }
 
