@@ -8,4 +8,10 @@ void systemLog(const QString& line) {
     qInfo().noquote() << line;
 }
 
+void systemLog(const QStringList& lines) {
+    for (const QString& line : lines) {
+        systemLog(line);
+    }
+}
+
 } // namespace vantrel

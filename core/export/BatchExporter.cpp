@@ -53,9 +53,7 @@ ExportOutcome BatchExporter::run(ImageList& images, const QDate& today) {
     const auto start = [&](long index) {
         Image& image = *images[size_t(index)];
         const PipelineNotes notes = image.applyEffectsForPreview(false);
-        for (const QString& line : notes.logLines) {
-            systemLog(line);
-        }
+        systemLog(notes.logLines);
 
         PhotoInFlight photo;
         photo.title = image.imageTitle();

@@ -35,9 +35,7 @@ void VantrelController::reloadImageAfterApplyingEffects() {
     const Picture picture = mUi->mEffectsOnOrOffSwitch->value() == 0
                                 ? photo->imageWithEffects(&notes)
                                 : photo->originalImage();
-    for (const QString& line : notes.logLines) {
-        systemLog(line);
-    }
+    systemLog(notes.logLines);
     if (picture.isNull()) {
         mUi->mPreviewImage->setImage(QImage());
         return;
