@@ -1,5 +1,7 @@
 #include "core/imaging/ColourAdjustment.h"
 
+#include "core/imaging/EightBitColourMap.h"
+
 #include <cmath>
 #include <vips/vips8>
 
@@ -93,6 +95,11 @@ VImage applyColourAdjustment(const VImage& image, const ColourAdjustment& adjust
 
     // Casting truncates toward zero and clamps; adding one half rounds to nearest instead.
     const double offset = adjustment.offset() * fullScale + 0.5;
+    const std::array<double, 9> greyMatrix{static_cast<double>(adjustment.contrast)};
+    if (auto mapped = mapEightBitColour(
+            in, colourBands, colourBands == 3 ? adjustment.matrix() : greyMatrix, offset)) {
+        return mapped->copy(VImage::option()->set("interpretation", space));
+    }
     const VImage colour = in.extract_band(0, VImage::option()->set("n", colourBands));
     VImage adjusted;
     if (colourBands == 3) {

@@ -1,5 +1,6 @@
 #include "core/imaging/PixelResampling.h"
 
+#include "core/imaging/LanczosReduction.h"
 #include "core/imaging/PixelGeometry.h"
 
 #include <algorithm>
@@ -34,9 +35,13 @@ VImage resampleTo(const VImage& image, int width, int height) {
         // libvips' reduction is centred; an axis at scale 1 is left alone.
         const int shrunkWidth = scaleX < 1.0 ? width : image.width();
         const int shrunkHeight = scaleY < 1.0 ? height : image.height();
-        work = work.resize(std::min(scaleX, 1.0), VImage::option()
-                                                      ->set("vscale", std::min(scaleY, 1.0))
-                                                      ->set("kernel", VIPS_KERNEL_LANCZOS3));
+        if (auto reduced = reduceEightBit(work, shrunkWidth, shrunkHeight)) {
+            work = *reduced;
+        } else {
+            work = work.resize(std::min(scaleX, 1.0), VImage::option()
+                                                          ->set("vscale", std::min(scaleY, 1.0))
+                                                          ->set("kernel", VIPS_KERNEL_LANCZOS3));
+        }
         if (work.width() != shrunkWidth || work.height() != shrunkHeight) {
             // libvips rounds its own output size; ours follows the rule of PixelGeometry.h.
             work = work.embed(0, 0, shrunkWidth, shrunkHeight,
