@@ -107,6 +107,25 @@ std::string workingFolder() {
     return buffer;
 }
 
+// Whether ".." after `path` can be settled by dropping path's last component: only where
+// that component is a folder and no symbolic link, since "link/.." is the link target's
+// parent. The parent of "/" is "/".
+bool dropsLastComponent(std::string& path) {
+    if (path == "/") {
+        return true;
+    }
+    const size_t slash = path.rfind('/');
+    const std::string_view last =
+        std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
+    struct stat status {};
+    if (path.empty() || last == ".." || ::lstat(path.c_str(), &status) != 0 ||
+        !S_ISDIR(status.st_mode)) {
+        return false;
+    }
+    path.resize(slash == std::string::npos ? 0 : std::max<size_t>(slash, 1));
+    return true;
+}
+
 } // namespace
 
 std::string absolutePath(const std::string& path) {
@@ -126,7 +145,9 @@ std::string absolutePath(const std::string& path) {
     while (start <= joined.size()) {
         const size_t end = std::min(joined.find('/', start), joined.size());
         const std::string_view name = std::string_view(joined).substr(start, end - start);
-        if (!name.empty() && name != ".") {
+        if (name == ".." && dropsLastComponent(result)) {
+            // "a/.." where a is a real folder: the folder holding a, as the kernel finds it.
+        } else if (!name.empty() && name != ".") {
             if (!result.empty() && result.back() != '/') {
                 result.push_back('/');
             }

@@ -21,12 +21,12 @@ std::string joinPath(const std::string& folder, const std::string& name);
 
 // `path` made absolute against the working folder, as the user sees it: a photo's path is
 // its identity, so "x.jpg", "./x.jpg" and "$PWD/x.jpg" must all give the same string.
-// Only "." components and repeated "/" go; ".." and symbolic links stay as they are,
-// because removing "a/.." by hand or resolving a link would name another file whenever
-// "a" is a link. A path that ends in "/" or "/." keeps one trailing "/". The working
-// folder is $PWD when that names it (so a folder reached through a link keeps the name
-// the shell shows), else getcwd(); if neither can be had, a relative path stays relative.
-// Raw bytes in, raw bytes out; an empty path stays empty.
+// "." components and repeated "/" go, and "a/.." goes where a is a real folder; links are
+// never resolved, and "link/.." stays as it is, because dropping it by hand would name
+// another file than the kernel finds. A path that ends in "/" or "/." keeps one trailing "/". The
+// working folder is $PWD when that names it (so a folder reached through a link keeps the name the
+// shell shows), else getcwd(); if neither can be had, a relative path stays relative. Raw bytes in,
+// raw bytes out; an empty path stays empty.
 std::string absolutePath(const std::string& path);
 
 // The last path component, exactly as stored.

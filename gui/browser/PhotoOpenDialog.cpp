@@ -3,7 +3,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
+#include <QItemSelectionModel>
+#include <QLineEdit>
 #include <QSet>
 
 namespace vantrel {
@@ -19,6 +22,27 @@ PhotoOpenDialog::PhotoOpenDialog(QWidget* parent) : QFileDialog(parent) {
         {tr("Photos (%1)").arg(photoPatterns().join(QLatin1Char(' '))), tr("All files (*)")});
     setDirectory(QDir::home());
     setWindowModality(Qt::WindowModal);
+
+    // What Enter acts on: a name typed in the field, or the items picked in the list. The
+    // field's completion selects in the list too, so a selection counts as the user's only
+    // when the list has the focus.
+    if (auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        connect(field, &QLineEdit::textEdited, this, [this] { mNameTyped = true; });
+    for (QAbstractItemView* view : findChildren<QAbstractItemView*>()) {
+        if (!isContentsView(view) || !view->selectionModel())
+            continue;
+        connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this, view] {
+            if (view->hasFocus())
+                mNameTyped = false;
+        });
+    }
+}
+
+bool PhotoOpenDialog::isContentsView(const QAbstractItemView* view) {
+    // The folder's contents are shown by the list or the detail view; the sidebar of
+    // places is a view too, but what it selects is where to look, not what to add.
+    const QString name = view->objectName();
+    return name == QLatin1String("listView") || name == QLatin1String("treeView");
 }
 
 QStringList PhotoOpenDialog::photoPatterns() {
@@ -33,13 +57,8 @@ QStringList PhotoOpenDialog::photoPatterns() {
 QStringList PhotoOpenDialog::selectedInView() const {
     QStringList paths;
     QSet<QString> seen;
-    // The folder's contents are shown by the list or the detail view; the sidebar of
-    // places is a view too, but what it selects is where to look, not what to add.
     for (const QAbstractItemView* view : findChildren<QAbstractItemView*>()) {
-        const QString name = view->objectName();
-        if (name != QLatin1String("listView") && name != QLatin1String("treeView"))
-            continue;
-        if (!view->isVisible() || !view->selectionModel())
+        if (!isContentsView(view) || !view->isVisible() || !view->selectionModel())
             continue;
         const auto* model = view->model();
         for (const QModelIndex& index : view->selectionModel()->selectedRows()) {
@@ -55,7 +74,36 @@ QStringList PhotoOpenDialog::selectedInView() const {
     return paths;
 }
 
+bool PhotoOpenDialog::acceptTypedName() {
+    auto* field = findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    const QString typed = field ? field->text().trimmed() : QString();
+    // Several quoted names are the dialog's own business.
+    if (!mNameTyped || typed.isEmpty() || typed.startsWith(QLatin1Char('"')))
+        return false;
+    QString path = typed;
+    if (path == QLatin1String("~") || path.startsWith(QLatin1String("~/")))
+        path = QDir::homePath() + path.mid(1);
+    else if (QDir::isRelativePath(path))
+        path = directory().absoluteFilePath(path);
+    const QFileInfo info(path);
+    if (info.isDir()) {
+        // A typed folder is entered, as in every open dialog, never imported whole.
+        setDirectory(path);
+        field->clear();
+        mNameTyped = false;
+        return true;
+    }
+    if (info.isFile()) {
+        mChosenPaths = {path};
+        QDialog::accept();
+        return true;
+    }
+    return false;
+}
+
 void PhotoOpenDialog::accept() {
+    if (acceptTypedName())
+        return;
     QStringList chosen = selectedInView();
     // Nothing selected (a name typed in the field): the dialog's own handling, which
     // enters a typed folder and accepts typed files.

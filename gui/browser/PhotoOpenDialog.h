@@ -2,12 +2,14 @@
 
 #include <QFileDialog>
 
+class QAbstractItemView;
+
 namespace vantrel {
 
 // The open dialog for adding photos: several files and folders may be chosen together.
 // The standard dialog either picks files or one folder; this one takes whatever is
-// selected when Open is pressed, folders included, and enters a folder only when it is
-// the single item opened by double click.
+// selected when Add is pressed, folders included. A folder typed into the name field is
+// entered, as in every open dialog; a typed file is added.
 class PhotoOpenDialog : public QFileDialog {
     Q_OBJECT
 public:
@@ -23,8 +25,12 @@ public Q_SLOTS:
     void accept() override;
 
 private:
+    static bool isContentsView(const QAbstractItemView* view);
+    // Enters a typed folder or takes a typed file; false when no name was typed.
+    bool acceptTypedName();
     QStringList selectedInView() const;
     QStringList mChosenPaths;
+    bool mNameTyped = false;
 };
 
 } // namespace vantrel

@@ -55,13 +55,15 @@ void PreviewImageView::paintEvent(QPaintEvent*) {
     painter.drawImage(QRectF(QPointF(0, 0), image), mImage);
 }
 
+// Only local files and folders can be added; a web address is refused at once, as the
+// grid does.
 void PreviewImageView::dragEnterEvent(QDragEnterEvent* event) {
-    if (event->mimeData()->hasUrls())
+    if (!localFilePaths(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void PreviewImageView::dragMoveEvent(QDragMoveEvent* event) {
-    if (event->mimeData()->hasUrls()) {
+    if (!localFilePaths(event->mimeData()).isEmpty()) {
         event->setDropAction(Qt::CopyAction);
         event->accept();
     }

@@ -7,6 +7,7 @@
 #include "ui_MainWindow.h"
 
 #include <QMenu>
+#include <algorithm>
 
 namespace vantrel {
 namespace {
@@ -18,9 +19,13 @@ std::vector<int> toVector(const QList<int>& indexes) {
 } // namespace
 
 int VantrelController::numberOfItemsInImageBrowser(ImageBrowserView* browser) {
+    const auto n = static_cast<int>(AppData::sharedData().currentImages().size());
+    // After a removal the photo that took the selected place is the one highlighted,
+    // previewed and acted on; when the last one went, the new last one.
+    mIndexOfSelectedImage = std::clamp(mIndexOfSelectedImage, 0, std::max(n - 1, 0));
     browser->setSelectionIndexes({mIndexOfSelectedImage}, false);
     updateOutlets();
-    return static_cast<int>(AppData::sharedData().currentImages().size());
+    return n;
 }
 
 const Image* VantrelController::imageBrowserItemAtIndex(ImageBrowserView*, int index) {

@@ -35,10 +35,7 @@ void VantrelController::openSaveButtonClicked(QObject* sender) {
 void VantrelController::addImageButtonClicked(QObject*) {
     if (mOpenPanelIsOnView)
         return;
-    mModalSheetShouldEnd.store(false);
-    mDraggingIsBlocked.store(true);
-    mAddingImagesCounter.store(0);
-
+    // The dialog may open while an import runs; what it answers waits for that import.
     auto* panel = new PhotoOpenDialog(this);
     panel->setAttribute(Qt::WA_DeleteOnClose);
     mOpenPanelIsOnView = true;
@@ -53,18 +50,21 @@ void VantrelController::openPanelDidEnd(bool accepted, const QStringList& chosen
     if (!accepted || chosenPaths.isEmpty()) {
         if (accepted)
             systemLog(QStringLiteral("No files selected, return..."));
-        // Nothing runs, so nothing would ever unblock drops.
-        mDraggingIsBlocked.store(false);
         runPendingOpenRequests();
         return;
     }
-    QTimer::singleShot(0, this, [this] { startModalWindow(QStringLiteral("Opening...")); });
-    mNumberOfFilesToAdd.store(chosenPaths.size());
-    startOpeningThread(encodedPaths(chosenPaths));
+    addImagesFromFileNames(encodedPaths(chosenPaths));
 }
 
 void VantrelController::addImagesFromFileNames(const std::vector<std::string>& paths) {
+    // Every door to an import comes through here: only one walk fills the staging list at
+    // a time, so a request during a walk waits for it, in order.
+    if (mOpeningThread) {
+        mPendingOpenRequests.push_back(paths);
+        return;
+    }
     mModalSheetShouldEnd.store(false);
+    mDraggingIsBlocked.store(true);
     mAddingImagesCounter.store(0);
     mNumberOfFilesToAdd.store(static_cast<long>(paths.size()));
     QTimer::singleShot(0, this, [this] { startModalWindow(QStringLiteral("Opening...")); });

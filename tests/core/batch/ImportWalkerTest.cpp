@@ -197,13 +197,21 @@ TEST(ImportWalker, PhotosAreNamedByTheirAbsolutePath) {
     }
     {
         const ScopedWorkingFolder working(tree.root, tree.root);
-        walk.walker.addImagesWithPaths({"e/a.jpg", photo, "./e//a.jpg", "link/a.jpg"});
+        walk.walker.addImagesWithPaths(
+            {"e/a.jpg", photo, "./e//a.jpg", "Holiday.PNG.d/../e/a.jpg", "link/a.jpg"});
     }
     // A link is another spelling the user chose, not resolved behind their back.
     EXPECT_EQ(pathsOf(walk.data.importedImages()),
               (std::vector<std::string>{untyped, photo, tree.path("link/a.jpg")}));
     EXPECT_EQ(walk.log.lines().join('\n').toStdString(),
-              "IMG_0001 is already added!\na.jpg is already added!\na.jpg is already added!");
+              "IMG_0001 is already added!\na.jpg is already added!\na.jpg is already added!\n"
+              "a.jpg is already added!");
+
+    // A folder, however spelled, is walked once.
+    Walk folders;
+    const ScopedWorkingFolder working(tree.root, tree.root);
+    folders.walker.addImagesWithPaths({"./e/", "e//", "Holiday.PNG.d/../e", tree.path("e")});
+    EXPECT_EQ(pathsOf(folders.data.importedImages()), std::vector<std::string>{photo});
 }
 
 TEST(ImportWalker, ProgressCountsEachFolderEntryTwice) {

@@ -20,9 +20,11 @@ std::string physicalFolder(const QTemporaryDir& dir) {
     return resolved;
 }
 
-TEST(AbsolutePath, JoinsTheWorkingFolderAndDropsOnlyDotsAndRepeatedSlashes) {
+TEST(AbsolutePath, JoinsTheWorkingFolderAndDropsDotsAndRepeatedSlashes) {
     QTemporaryDir dir;
     const std::string cwd = physicalFolder(dir);
+    ASSERT_EQ(::mkdir((cwd + "/real").c_str(), 0755), 0);
+    ASSERT_EQ(::mkdir((cwd + "/real/sub").c_str(), 0755), 0);
     const ScopedWorkingFolder working(cwd);
     const struct {
         std::string given;
@@ -33,11 +35,14 @@ TEST(AbsolutePath, JoinsTheWorkingFolderAndDropsOnlyDotsAndRepeatedSlashes) {
         {"a//b.jpg", cwd + "/a/b.jpg"},
         {"a/./b.jpg", cwd + "/a/b.jpg"},
         {".", cwd},
-        // ".." stays: with "a" a link, "a/.." is not this folder.
-        {"..", cwd + "/.."},
-        {"a/../b.jpg", cwd + "/a/../b.jpg"},
+        // ".." after a real folder goes; after a name that is no folder it stays.
+        {"..", cwd.substr(0, cwd.rfind('/'))},
+        {"real/../b.jpg", cwd + "/b.jpg"},
+        {"real/sub/../../real//b.jpg", cwd + "/real/b.jpg"},
+        {"missing/../b.jpg", cwd + "/missing/../b.jpg"},
+        {"/..", "/"},
         {"/photos/x.jpg", "/photos/x.jpg"},
-        {"/photos/../x.jpg", "/photos/../x.jpg"},
+        {"/nowhere-at-all/../x.jpg", "/nowhere-at-all/../x.jpg"},
         {"//photos///./x.jpg", "/photos/x.jpg"},
         // A trailing "/" means "a folder": "x.jpg/" must not become the file x.jpg.
         {"folder/", cwd + "/folder/"},

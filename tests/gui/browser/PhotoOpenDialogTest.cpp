@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileSystemModel>
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -80,6 +81,43 @@ private Q_SLOTS:
         QStringList chosen = dialog.chosenPaths();
         chosen.sort();
         QCOMPARE(chosen, (QStringList{dir.path() + "/Beach.JPG", dir.path() + "/trip"}));
+    }
+
+    // A typed folder and Enter enter the folder and add nothing; a typed file is added.
+    void typedNamesAreEnteredOrAdded() {
+        QTemporaryDir dir;
+        QDir(dir.path()).mkdir("trip");
+        QFile photo(dir.filePath("trip/Beach.JPG"));
+        QVERIFY(photo.open(QIODevice::WriteOnly));
+        photo.close();
+
+        QWidget window;
+        window.show();
+        PhotoOpenDialog dialog(&window);
+        dialog.setDirectory(dir.path());
+        dialog.open();
+        QVERIFY(listedView(dialog, 1));
+        auto* field = dialog.findChild<QLineEdit*>("fileNameEdit");
+        QVERIFY(field);
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        const auto typeAndEnter = [&](const QString& text) {
+            field->setFocus();
+            field->clear();
+            QTest::keyClicks(field, text);
+            QTest::keyClick(field, Qt::Key_Return);
+        };
+
+        typeAndEnter("trip");
+        QCOMPARE(finished.size(), 0);
+        QCOMPARE(dialog.directory().absolutePath(), dir.path() + "/trip");
+        QVERIFY(dialog.chosenPaths().isEmpty());
+        typeAndEnter("~");
+        QCOMPARE(finished.size(), 0);
+        QCOMPARE(dialog.directory().absolutePath(), QDir::homePath());
+
+        typeAndEnter(dir.path() + "/trip/Beach.JPG");
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(dialog.chosenPaths(), QStringList{dir.path() + "/trip/Beach.JPG"});
     }
 };
 

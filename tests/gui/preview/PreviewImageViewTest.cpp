@@ -72,6 +72,15 @@ private Q_SLOTS:
         QApplication::sendEvent(&view, &leave);
         QCOMPARE(target.calls, QStringList{"ended"});
 
+        // A web address is refused at the door.
+        QMimeData web;
+        web.setUrls({QUrl("https://example.com/e.jpg")});
+        QDragEnterEvent webEnter(QPoint(10, 10), Qt::CopyAction, &web, Qt::LeftButton,
+                                 Qt::NoModifier);
+        webEnter.setAccepted(false);
+        QApplication::sendEvent(&view, &webEnter);
+        QVERIFY(!webEnter.isAccepted());
+
         view.setDropTarget(nullptr);
         QVERIFY(!dropOn(view, {"/photos/c.png"}));
     }

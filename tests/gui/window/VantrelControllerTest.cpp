@@ -16,6 +16,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProcess>
@@ -397,12 +398,37 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
         }
         touch(dir.path() + "/late.png");
+        touch(dir.path() + "/later.png");
         mController->openFiles({QFile::encodeName(dir.path() + "/big").toStdString()});
+        QVERIFY(mController->isImporting());
+        // The desktop, the dialog's answer and the button during the walk start no second
+        // walk: the requests wait, in order, and the dialog may still open.
         mController->openFiles({QFile::encodeName(dir.path() + "/late.png").toStdString()});
-        QVERIFY(test::waitUntil([] { return AppData::sharedData().currentImages().size() == 3001; },
+        mController->openPanelDidEnd(true, {dir.path() + "/later.png"});
+        mController->addImageButtonClicked(nullptr);
+        auto* panel = mController->findChild<QFileDialog*>();
+        QVERIFY(panel);
+        panel->reject();
+        QVERIFY(test::waitUntil([] { return AppData::sharedData().currentImages().size() == 3002; },
                                 60000));
         waitForImportToEnd();
-        QCOMPARE(currentPaths().back(), QFile::encodeName(dir.path() + "/late.png").toStdString());
+        const std::vector<std::string> paths = currentPaths();
+        QCOMPARE(
+            std::vector<std::string>(paths.end() - 2, paths.end()),
+            (std::vector<std::string>{QFile::encodeName(dir.path() + "/late.png").toStdString(),
+                                      QFile::encodeName(dir.path() + "/later.png").toStdString()}));
+    }
+
+    void theHighlightedPhotoIsTheOneActedOn() {
+        setBatchOfSize(6);
+        ImageBrowserView* browser = mController->imageBrowser();
+        browser->reloadData();
+        browser->setSelectionIndexes({5}, false);
+        QCOMPARE(mController->indexOfSelectedImage(), 5);
+        mController->removeSelectedImage(nullptr);
+        QCOMPARE(data().currentImages().size(), size_t(5));
+        QCOMPARE(mController->indexOfSelectedImage(), 4);
+        QCOMPARE(browser->selectionIndexes(), QList<int>{4});
     }
 
     void deleteInTheGridRemovesEverySelectedPhoto() {
