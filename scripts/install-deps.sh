@@ -6,7 +6,7 @@ packages=(
     build-essential cmake ninja-build pkg-config clang-format
     libvips-dev libexiv2-dev libimage-exiftool-perl
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libcanberra-dev libglib2.0-bin
-    libgtest-dev libbenchmark-dev
+    libgtest-dev libbenchmark-dev zlib1g-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -2,6 +2,7 @@
 
 #include "core/export/ExiftoolRunner.h"
 #include "core/export/OutputFailures.h"
+#include "core/imaging/DecodeLimits.h"
 #include "core/imaging/WorkingImage.h"
 
 namespace vantrel {
@@ -9,7 +10,7 @@ namespace vantrel {
 namespace {
 
 bool tooLarge(PixelSize size, int bands) {
-    return double(size.width) * size.height * std::max(bands, 1) > kMaximumSamplesPerPhoto;
+    return exceedsSampleLimit(size.width, size.height, bands);
 }
 
 } // namespace

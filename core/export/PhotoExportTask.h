@@ -13,11 +13,6 @@ namespace vantrel {
 class ExiftoolRunner;
 class WorkingImage;
 
-// The most samples (pixels x bands) one photo may have, as stored or as produced: 100
-// megapixels with four bands. A photo beyond it is refused by its header before any
-// decoding, so one hostile or huge file cannot exhaust the machine's memory.
-inline constexpr double kMaximumSamplesPerPhoto = 100e6 * 4;
-
 // One photo's work that can run beside others: render the processed photo, encode it into
 // a temporary file in the export folder, copy the source's metadata onto it.
 struct PhotoExportTask {

@@ -1,5 +1,6 @@
 #include "core/imaging/Thumbnail.h"
 
+#include "core/imaging/DecodeLimits.h"
 #include "core/imaging/DisplayBitmap.h"
 
 #include <cerrno>
@@ -40,7 +41,8 @@ private:
 
 } // namespace
 
-std::optional<Bitmap> makeThumbnail(const std::string& path, int maxSide, QString* why) {
+std::optional<Bitmap> makeThumbnail(const std::string& path, int maxSide, QString* why,
+                                    PixelSize* storedSize) {
     if (maxSide < 1) {
         explain(why, QStringLiteral("no room for a thumbnail"));
         return std::nullopt;
@@ -61,6 +63,17 @@ std::optional<Bitmap> makeThumbnail(const std::string& path, int maxSide, QStrin
     try {
         // libvips reads through its own duplicate of the descriptor.
         const vips::VSource source = vips::VSource::new_from_descriptor(file.get());
+        const VImage header = VImage::new_from_source(
+            source, "", VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
+        if (storedSize) {
+            *storedSize = {header.width(), header.height()};
+        }
+        if (exceedsSampleLimit(header.width(), header.height(), header.bands())) {
+            explain(why, QStringLiteral("the photo is too large to show (%1 x %2 pixels)")
+                             .arg(header.width())
+                             .arg(header.height()));
+            return std::nullopt;
+        }
         const VImage thumbnail =
             VImage::thumbnail_source(source, maxSide,
                                      VImage::option()

@@ -1,5 +1,6 @@
 #include "gui/browser/BrowserCellDelegate.h"
 
+#include "gui/browser/CellTitle.h"
 #include "gui/browser/ImageBrowserModel.h"
 #include "gui/browser/ImageBrowserView.h"
 #include "gui/browser/ThumbnailCache.h"
@@ -60,39 +61,45 @@ void BrowserCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& o
     }
 
     const QFontMetrics metrics(option.font);
+    const QStringList lines =
+        titleLines(option.font, index.data(Qt::DisplayRole).toString(), cell.width() - 18);
     const QRect titleArea(cell.left() + 4, area.bottom() + 1 + BrowserCell::titleGap,
-                          cell.width() - 8, metrics.height() + 4);
-    const QString title =
-        elided(option.font, index.data(Qt::DisplayRole).toString(), titleArea.width() - 10);
+                          cell.width() - 8, metrics.height() * int(lines.size()) + 4);
     if (selected) {
-        const int width = metrics.horizontalAdvance(title) + 12;
+        int widest = 0;
+        for (const QString& line : lines)
+            widest = std::max(widest, metrics.horizontalAdvance(line));
+        const int width = widest + 12;
         const QRectF pill(titleArea.center().x() - width / 2.0 + 0.5, titleArea.top(), width,
                           titleArea.height());
+        const double radius = std::min(pill.height(), double(metrics.height() + 4)) / 2.0;
         painter->setPen(Qt::NoPen);
         painter->setBrush(QColor(52, 112, 214));
-        painter->drawRoundedRect(pill, pill.height() / 2.0, pill.height() / 2.0);
+        painter->drawRoundedRect(pill, radius, radius);
     }
     painter->setFont(option.font);
     painter->setPen(mView->cellTitleColor());
-    painter->drawText(titleArea, Qt::AlignHCenter | Qt::AlignVCenter, title);
+    painter->drawText(titleArea, Qt::AlignHCenter | Qt::AlignVCenter,
+                      lines.join(QLatin1Char('\n')));
     painter->restore();
 }
 
-// Eliding lays the text out, which costs more than the rest of a cell together; names
-// repeat from frame to frame while scrolling, so the result is kept per width and font.
-QString BrowserCellDelegate::elided(const QFont& font, const QString& title, int width) const {
-    if (width != mElidedWidth || font != mElidedFont || mElided.size() > 20000) {
-        mElided.clear();
-        mElidedWidth = width;
-        mElidedFont = font;
+// Laying text out costs more than the rest of a cell together; names repeat from frame to
+// frame while scrolling, so the lines are kept per width and font.
+QStringList BrowserCellDelegate::titleLines(const QFont& font, const QString& title,
+                                            int width) const {
+    if (width != mTitleWidth || font != mTitleFont || mTitles.size() > 20000) {
+        mTitles.clear();
+        mTitleWidth = width;
+        mTitleFont = font;
     }
-    const auto found = mElided.constFind(title);
-    if (found != mElided.cend()) {
+    const auto found = mTitles.constFind(title);
+    if (found != mTitles.cend()) {
         return *found;
     }
-    const QString text = QFontMetrics(font).elidedText(title, Qt::ElideMiddle, width);
-    mElided.insert(title, text);
-    return text;
+    const QStringList lines = cellTitleLines(QFontMetrics(font), title, width);
+    mTitles.insert(title, lines);
+    return lines;
 }
 
 } // namespace vantrel

@@ -14,7 +14,8 @@ inline constexpr int padding = 10;
 inline constexpr int titleGap = 6;
 } // namespace BrowserCell
 
-// One cell: the thumbnail fitted into a square, the file name centred under it. The
+// One cell: the thumbnail fitted into a square, the file name centred under it in up to
+// two lines. The
 // selection is a soft light halo with the title on an accent pill, which reads well on the
 // dark skin behind the transparent browser.
 class BrowserCellDelegate : public QStyledItemDelegate {
@@ -26,12 +27,12 @@ public:
                const QModelIndex& index) const override;
 
 private:
-    QString elided(const QFont& font, const QString& title, int width) const;
+    QStringList titleLines(const QFont& font, const QString& title, int width) const;
 
     ImageBrowserView* mView;
-    mutable QHash<QString, QString> mElided;
-    mutable int mElidedWidth = -1;
-    mutable QFont mElidedFont;
+    mutable QHash<QString, QStringList> mTitles;
+    mutable int mTitleWidth = -1;
+    mutable QFont mTitleFont;
 };
 
 } // namespace vantrel

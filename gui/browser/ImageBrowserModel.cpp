@@ -54,8 +54,17 @@ QVariant ImageBrowserModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
         return displayPath(image->imageTitle());
-    case Qt::ToolTipRole:
-        return displayPath(image->path());
+    case Qt::ToolTipRole: {
+        // The whole name, which the cell may shorten, what the thumbnail learnt, and where.
+        QStringList lines{displayPath(image->imageTitle())};
+        const std::string file = image->imageRepresentation();
+        if (const QSize size = mThumbnails->storedSize(file); !size.isEmpty())
+            lines << tr("%1 × %2 pixels").arg(size.width()).arg(size.height());
+        if (mThumbnails->status(file, mThumbnailSide) == ThumbnailCache::Status::Unreadable)
+            lines << tr("Cannot be shown: %1").arg(mThumbnails->whyUnreadable(file));
+        lines << displayPath(image->path());
+        return lines.join(QLatin1Char('\n'));
+    }
     case PathRole:
         return QByteArray::fromStdString(image->imageUID());
     case ThumbnailStatusRole:

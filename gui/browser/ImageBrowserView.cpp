@@ -220,7 +220,8 @@ int ImageBrowserView::thumbnailSide() const {
 
 QSize ImageBrowserView::cellSize() const {
     const int side = thumbnailSide();
-    const int title = fontMetrics().height() + 4;
+    // Room for a file name in two lines.
+    const int title = 2 * fontMetrics().height() + 4;
     return {side + 2 * BrowserCell::padding,
             BrowserCell::padding + side + BrowserCell::titleGap + title + BrowserCell::padding / 2};
 }

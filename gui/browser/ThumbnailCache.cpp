@@ -113,6 +113,14 @@ void ThumbnailCache::forgetUnreadable() {
     mUnreadable.clear();
 }
 
+QSize ThumbnailCache::storedSize(const std::string& path) const {
+    return mStoredSizes.value(QByteArray::fromStdString(path));
+}
+
+QString ThumbnailCache::whyUnreadable(const std::string& path) const {
+    return mUnreadable.value(QByteArray::fromStdString(path));
+}
+
 void ThumbnailCache::startJobs() {
     while (mRunning.size() < kThreads && !mQueue.empty()) {
         const Request request = mQueue.front();
@@ -126,19 +134,29 @@ void ThumbnailCache::startJob(const Request& request) {
     ++mJobsStarted;
     mPool.start([this, request] {
         QImage image;
-        if (const auto bitmap = makeThumbnail(request.path.toStdString(), request.bucket)) {
+        QString why;
+        PixelSize stored;
+        if (const auto bitmap =
+                makeThumbnail(request.path.toStdString(), request.bucket, &why, &stored)) {
             image = screenImageFromBitmap(*bitmap);
         }
+        const QSize storedSize(stored.width, stored.height);
         QMetaObject::invokeMethod(
-            this, [this, request, image] { jobFinished(request.path, request.bucket, image); },
+            this,
+            [this, request, image, storedSize, why] {
+                jobFinished(request.path, request.bucket, image, storedSize, why);
+            },
             Qt::QueuedConnection);
     });
 }
 
-void ThumbnailCache::jobFinished(const QByteArray& path, int bucket, const QImage& image) {
+void ThumbnailCache::jobFinished(const QByteArray& path, int bucket, const QImage& image,
+                                 const QSize& storedSize, const QString& why) {
     mRunning.remove(keyFor(path, bucket));
+    if (!storedSize.isEmpty())
+        mStoredSizes.insert(path, storedSize);
     if (image.isNull()) {
-        mUnreadable.insert(path);
+        mUnreadable.insert(path, why);
     } else {
         mImages.insert(keyFor(path, bucket), new QImage(image),
                        std::max<qint64>(1, image.sizeInBytes()));

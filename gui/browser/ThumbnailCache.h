@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QObject>
 #include <QSet>
+#include <QSize>
+#include <QString>
 #include <QThreadPool>
 #include <deque>
 #include <string>
@@ -53,6 +55,11 @@ public:
     // Photos found unreadable are tried again after this (their files may have changed).
     void forgetUnreadable();
 
+    // What the thumbnail job learnt of a photo: its pixel size as stored (empty until
+    // known) and, for an unreadable one, why in plain words.
+    QSize storedSize(const std::string& path) const;
+    QString whyUnreadable(const std::string& path) const;
+
     qint64 cachedBytes() const { return mImages.totalCost(); }
     qint64 maximumBytes() const { return mImages.maxCost(); }
     int cachedCount() const { return static_cast<int>(mImages.count()); }
@@ -72,12 +79,14 @@ private:
     static QByteArray keyFor(const QByteArray& path, int bucket);
     void startJobs();
     void startJob(const Request& request);
-    void jobFinished(const QByteArray& path, int bucket, const QImage& image);
+    void jobFinished(const QByteArray& path, int bucket, const QImage& image,
+                     const QSize& storedSize, const QString& why);
 
     QThreadPool mPool;
     // Mutable: reading a thumbnail marks it as recently used.
     mutable QCache<QByteArray, QImage> mImages;
-    QSet<QByteArray> mUnreadable;
+    QHash<QByteArray, QString> mUnreadable; // path -> why
+    QHash<QByteArray, QSize> mStoredSizes;
     // Keys of the jobs running now.
     QSet<QByteArray> mRunning;
     std::deque<Request> mQueue;

@@ -17,6 +17,13 @@ std::string writeCoordinatePhoto(const QTemporaryDir& dir, const std::string& na
 std::string writeQuadrantPhoto(const QTemporaryDir& dir, const std::string& name, int width,
                                int height);
 
+// Decompression bombs: valid files of a few hundred kilobytes whose pixels (all zero)
+// would take gigabytes. A PNG of the given colour type (0 grey, 2 RGB) and bit depth, and
+// a grey TIFF compressed with Deflate in one strip.
+std::string writeBombPng(const QTemporaryDir& dir, const std::string& name, int width, int height,
+                         int colourType, int bitDepth);
+std::string writeBombTiff(const QTemporaryDir& dir, const std::string& name, int width, int height);
+
 vips::VImage loadPixels(const std::string& path);
 std::vector<double> pixelAt(const vips::VImage& image, int x, int y);
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <vips/vips.h>
@@ -198,6 +199,40 @@ TEST(Thumbnail, HostileAndDamagedFilesGiveAReasonNotACrash) {
         EXPECT_EQ(why, "the photo is damaged or cannot be decoded") << name;
     }
     EXPECT_EQ(openFileCount(), descriptors);
+}
+
+// Bombs over the sample limit are refused by their headers; a large photo within it is
+// shrunk as it streams in. ctest runs each test in a process of its own, so the peak
+// resident size measured here is this test's.
+TEST(Thumbnail, HugePhotosAreRefusedByTheirHeaderAndLargeOnesStream) {
+    QTemporaryDir dir;
+    const struct {
+        std::string path;
+        int side;
+    } bombs[] = {
+        {writeBombPng(dir, "rgb-16000.png", 16000, 16000, 2, 8), 16000},
+        {writeBombPng(dir, "bits-50000.png", 50000, 50000, 0, 1), 50000},
+        {writeBombTiff(dir, "grey-30000.tif", 30000, 30000), 30000},
+    };
+    for (const auto& bomb : bombs) {
+        QString why;
+        PixelSize stored;
+        EXPECT_FALSE(makeThumbnail(bomb.path, 128, &why, &stored)) << bomb.path;
+        EXPECT_EQ(why, QString("the photo is too large to show (%1 x %1 pixels)").arg(bomb.side));
+        EXPECT_EQ(stored, (PixelSize{bomb.side, bomb.side}));
+    }
+    for (const std::string& large : {writeBombPng(dir, "rgb-11000.png", 11000, 11000, 2, 8),
+                                     writeBombTiff(dir, "grey-19000.tif", 19000, 19000)}) {
+        const auto thumbnail = makeThumbnail(large, 128);
+        ASSERT_TRUE(thumbnail) << large;
+        EXPECT_EQ(thumbnail->width, 128);
+    }
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+    // The sanitizers' own shadow memory would swamp the figure.
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss / 1024, 250) << "MB at the peak";
+#endif
 }
 
 TEST(Thumbnail, OpensRegularFilesOnly) {

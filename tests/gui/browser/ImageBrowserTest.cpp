@@ -3,6 +3,7 @@
 #include "core/batch/AppData.h"
 #include "core/batch/BrowserEdits.h"
 #include "core/batch/ImportWalker.h"
+#include "gui/browser/CellTitle.h"
 #include "gui/browser/ImageBrowserDelegate.h"
 #include "gui/browser/ImageBrowserModel.h"
 #include "gui/browser/ImageBrowserView.h"
@@ -218,7 +219,8 @@ private Q_SLOTS:
         view.reloadData();
         const QModelIndex first = view.model()->index(0, 0);
         QCOMPARE(first.data(Qt::DisplayRole).toString(), QString("beach.jpg"));
-        QCOMPARE(first.data(Qt::ToolTipRole).toString(), QString("/photos/summer/beach.jpg"));
+        QCOMPARE(first.data(Qt::ToolTipRole).toString(),
+                 QString("beach.jpg\n/photos/summer/beach.jpg"));
         QCOMPARE(first.data(ImageBrowserModel::PathRole).toByteArray(),
                  QByteArray("/photos/summer/beach.jpg"));
         // A name that is not UTF-8 keeps its bytes as identity and is shown as the system does.
@@ -406,6 +408,34 @@ private Q_SLOTS:
         QCOMPARE(view.zoomValue(), 0.0);
     }
 
+    // Names that differ only at the end stay apart however narrow the cell; no line is
+    // wider than the cell.
+    void titlesKeepTheEndOfTheName() {
+        const QFontMetrics metrics(QApplication::font());
+        const int narrow = metrics.horizontalAdvance("Landscap"); // about the smallest cell
+        const struct {
+            QString name;
+            int width;
+            int lines;
+            QString lastLineEnd;
+        } cases[] = {
+            {"a.jpg", 200, 1, "a.jpg"},
+            {"Landscape_4.jpg", narrow, 2, "4.jpg"},
+            {"IMG_0002.jpg", metrics.horizontalAdvance("IMG_00") + 2, 2, "2.jpg"},
+            {"A_very_long_name_from_a_scanner_batch_0017.tiff", narrow * 2, 2, "17.tiff"},
+            {"Unbroken-name-without-separators-99.png", narrow, 2, "99.png"},
+        };
+        for (const auto& c : cases) {
+            const QStringList lines = cellTitleLines(metrics, c.name, c.width);
+            QCOMPARE(lines.size(), c.lines);
+            QVERIFY2(lines.last().endsWith(c.lastLineEnd), qPrintable(lines.join('|')));
+            for (const QString& line : lines)
+                QVERIFY2(metrics.horizontalAdvance(line) <= c.width, qPrintable(line));
+            if (c.lines == 2)
+                QVERIFY(c.name.startsWith(lines.first()));
+        }
+    }
+
     void thumbnailsAreMadeOnlyNearTheScreen() {
         QTemporaryDir dir;
         const std::string seed = writePhoto(dir, "seed.jpg", 400, 300);
@@ -475,6 +505,14 @@ private Q_SLOTS:
         QVERIFY(shown != ThumbnailCache::loadingPicture(side));
         QCOMPARE(view.model()->index(0, 0).data(Qt::DecorationRole).value<QImage>().size(),
                  QSize(64, 43));
+        // The tooltip tells the whole name, the size as stored, or why there is no picture.
+        QCOMPARE(view.model()->index(0, 0).data(Qt::ToolTipRole).toString(),
+                 "fine.png\n120 × 80 pixels\n" + dir.filePath("fine.png"));
+        QVERIFY(view.model()
+                    ->index(1, 0)
+                    .data(Qt::ToolTipRole)
+                    .toString()
+                    .contains("Cannot be shown: the photo is damaged or cannot be decoded"));
 
         // Once the file is there, a reload tries again.
         writePhoto(dir, "gone.jpg", 50, 50);
