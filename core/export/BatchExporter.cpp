@@ -42,6 +42,14 @@ ExportOutcome BatchExporter::run(ImageList& images, const QDate& today) {
     outcome.photos = long(images.size());
 
     ProcessingErrors& errors = ProcessingErrors::errors();
+    if (!folder.created) {
+        // Every write would fail the same way: say why once instead of decoding every photo
+        // only to fail it.
+        errors.addError(QStringLiteral("The export folder %1 could not be created: %2")
+                            .arg(displayPath(folder.path), folder.failure));
+        outcome.failed = outcome.photos;
+        return outcome;
+    }
     const bool copyMetadata = mSettings.transferMetadata && mSettings.exiftoolPath.has_value();
     if (mSettings.transferMetadata && !copyMetadata) {
         errors.addError(QStringLiteral("exiftool was not found: the photos were exported without "

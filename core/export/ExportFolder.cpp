@@ -1,6 +1,7 @@
 #include "core/export/ExportFolder.h"
 
 #include "core/batch/SystemLog.h"
+#include "core/export/OutputFailures.h"
 #include "core/export/OutputNaming.h"
 #include "core/imaging/PhotoFile.h"
 
@@ -30,6 +31,9 @@ bool makeFolders(const std::string& path) {
         slash = path.find('/', slash + 1);
         const std::string prefix = path.substr(0, slash);
         if (::mkdir(prefix.c_str(), 0777) != 0 && !(errno == EEXIST && isDirectory(prefix))) {
+            if (errno == EEXIST) {
+                errno = ENOTDIR; // a file is in the way of a folder
+            }
             return false;
         }
     }
@@ -58,9 +62,9 @@ std::string exportFolderName(const std::string& folderName, const QDate& today) 
     return safeFileName(folderName);
 }
 
-ExportFolderResult failed(const std::string& path) {
+ExportFolderResult failed(const std::string& path, const QString& why) {
     systemLog(QStringLiteral("Error: Create folder failed %1").arg(displayPath(path)));
-    return {path, false};
+    return {path, false, why};
 }
 
 } // namespace
@@ -72,19 +76,20 @@ ExportFolderResult createExportFolder(const std::string& destination, const std:
     // directory.
     const std::string parent = absoluteDestination(destination);
     if (parent.empty()) {
-        return failed(joinPath(destination, name));
+        return failed(joinPath(destination, name),
+                      QStringLiteral("no destination folder was chosen"));
     }
     const std::string base = joinPath(parent, name);
     if (!makeFolders(parent)) {
-        return failed(base);
+        return failed(base, folderFailure(errno));
     }
     std::string candidate = base;
     for (int n = 1;; ++n) {
         if (::mkdir(candidate.c_str(), 0777) == 0) {
-            return {candidate, true};
+            return {candidate, true, {}};
         }
         if (errno != EEXIST || n == INT_MAX) {
-            return failed(candidate);
+            return failed(candidate, folderFailure(errno));
         }
         candidate = base + "-" + std::to_string(n);
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDate>
+#include <QString>
 #include <string>
 
 namespace vantrel {
@@ -8,6 +9,7 @@ namespace vantrel {
 struct ExportFolderResult {
     std::string path;
     bool created;
+    QString failure; // why it could not be made, when created is false
 };
 
 // Makes a fresh folder named `folderName` in `destination` and returns its path. The
@@ -18,7 +20,7 @@ struct ExportFolderResult {
 // already has the name, "<name>-1", "<name>-2" ... are tried. Each try claims its name with
 // mkdir(), so runs started at the same time never share a folder.
 // On failure logs "Error: Create folder failed <path>" and returns created = false with the
-// path it tried.
+// path it tried and the system's reason.
 ExportFolderResult createExportFolder(const std::string& destination, const std::string& folderName,
                                       const QDate& today);
 

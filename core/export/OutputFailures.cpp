@@ -27,6 +27,10 @@ QString writeFailure(int error) {
     }
 }
 
+QString folderFailure(int error) {
+    return errorDescription(error);
+}
+
 QString decodeFailure() {
     return QStringLiteral("the photo is damaged or cannot be decoded");
 }

@@ -24,14 +24,6 @@ std::vector<std::string> encodedPaths(const QStringList& paths) {
 
 } // namespace
 
-void VantrelController::openSaveButtonClicked(QObject* sender) {
-    if (mUi->mOpenSaveButton->text() == QLatin1String("Add Images...")) {
-        addImageButtonClicked(sender);
-        return;
-    }
-    // The export run plugs in here.
-}
-
 void VantrelController::addImageButtonClicked(QObject*) {
     if (mOpenPanelIsOnView)
         return;

@@ -40,7 +40,10 @@ void VantrelController::stopModalWindow(QObject* sender) {
     mSheet->hide();
     mProgressTimer->stop();
     sheetDidEnd(mSheet, 1);
-    reloadImageAfterApplyingEffects();
+    // A stopped export may still be building the pipeline of the photo under way; the
+    // preview runs one on the same photo only once the export has left it.
+    if (!mExportPipelinesRunning.load())
+        reloadImageAfterApplyingEffects();
 }
 
 void VantrelController::sheetDidEnd(QDialog*, int returnCode) {

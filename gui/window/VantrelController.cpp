@@ -11,6 +11,7 @@
 #include "gui/skin/M_ViewWithBackgroundImage.h"
 #include "gui/skin/Skin.h"
 #include "gui/window/DesktopServices.h"
+#include "ui_ErrorSheet.h"
 #include "ui_MainWindow.h"
 #include "ui_ProgressSheet.h"
 
@@ -69,14 +70,15 @@ VantrelController::VantrelController(QWidget* parent)
     mRightClickMenu->addAction(mUi->mRemoveSelectedAction);
 
     connectActions();
+    connectExportActions();
     awakeFromNib();
 }
 
 VantrelController::~VantrelController() {
     // A running import hands its photos over on this thread: let it finish its calls.
     mModalSheetShouldEnd.store(true);
-    if (mOpeningThread) {
-        while (!mOpeningThread->wait(10))
+    for (QThread* worker : {mOpeningThread.get(), mExportThread.get()}) {
+        while (worker && !worker->wait(10))
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     if (gController == this)
@@ -247,7 +249,8 @@ void VantrelController::runPendingOpenRequests() {
 }
 
 bool VantrelController::operationIsRunning() const {
-    return mOpeningThread != nullptr || mOpenPanelIsOnView || mDraggingIsBlocked.load();
+    return mOpeningThread != nullptr || mExportThread != nullptr || mOpenPanelIsOnView ||
+           mDraggingIsBlocked.load();
 }
 
 bool VantrelController::validateMenuItem(QAction* item) const {
@@ -404,7 +407,7 @@ void VantrelController::saveWindowGeometry() const {
 }
 
 void VantrelController::closeEvent(QCloseEvent* event) {
-    if (sheetIsOnView()) {
+    if (sheetIsOnView() || mExportThread) {
         // A running import or export ends first; its sheet says so.
         event->ignore();
         return;

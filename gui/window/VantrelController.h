@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/browser/ImageBrowserDelegate.h"
+#include "gui/window/ExportRunParts.h"
 
 #include <QMainWindow>
 #include <QPointer>
@@ -18,12 +19,14 @@ class QThread;
 class QTimer;
 
 namespace Ui {
+class ErrorSheet;
 class MainWindow;
 class ProgressSheet;
 } // namespace Ui
 
 namespace vantrel {
 
+struct ExportSettings;
 class ImageButton;
 class ImportWalker;
 class PreviewImageView;
@@ -34,7 +37,7 @@ class PreviewImageView;
 //
 // Its methods are spread over files by concern: VantrelController.cpp (start-up, layout,
 // menus, desktop requests), Settings.cpp, ProgressSheet.cpp, imagelist/Importing.cpp,
-// imagelist/BrowserDataSource.cpp and ui/ActionTabs.cpp.
+// imagelist/BrowserDataSource.cpp, ui/ActionTabs.cpp, ExportRun.cpp and ErrorReport.cpp.
 class VantrelController : public QMainWindow, public ImageBrowserDelegate {
     Q_OBJECT
 public:
@@ -122,9 +125,24 @@ public:
     void setButtonTitleFor(ImageButton* button, const QString& title, const QColor& color,
                            int fontSize);
 
-    // --- later: the naming and type choices decide which controls are on view
+    // --- the export run and the save tab (ExportRun.cpp)
+    // The naming and type choices decide which controls are on view (VantrelController.cpp).
     void newNameOrOriginalPopUpDidChange(QObject* sender);
     void savePopupChanged(QObject* sender);
+    void selectNewDestination(QObject* sender);
+    void revealDestinationFolderInFinder(QObject* sender);
+    // The body of the export thread: the run, the report, the finishing actions.
+    void saveResult(const ExportSettings& settings);
+    bool isExporting() const;
+    // Tests observe the finishing actions through these; the desktop's by default.
+    void setFinishingServices(FinishingServices services);
+
+    // --- the error report (ErrorReport.cpp)
+    // Shows the collected messages and returns when the user has closed the report.
+    void showErrorsReport();
+    void closeErrorWindow(QObject* sender);
+    void errorsSheetDidEnd(QDialog* sheet, int returnCode);
+    QDialog* errorSheet() const { return mErrorSheet; }
 
     // --- state shared with the workers
     ImageBrowserView* imageBrowser() const;
@@ -163,6 +181,9 @@ private:
     void openingThreadFinished();
     void selectTabViewItemAtIndex(int index);
     void showZoomPercentage();
+    void connectExportActions();
+    void startExportRun();
+    void exportThreadFinished();
 
     std::unique_ptr<Ui::MainWindow> mUi;
     std::unique_ptr<Ui::ProgressSheet> mSheetUi;
@@ -190,6 +211,17 @@ private:
         std::make_shared<std::atomic<unsigned>>(0);
     // Desktop open requests that arrived while an operation ran, oldest first.
     std::vector<std::vector<std::string>> mPendingOpenRequests;
+
+    // The running export, the report that may follow it and the finishing actions.
+    std::unique_ptr<QThread> mExportThread;
+    std::unique_ptr<Ui::ErrorSheet> mErrorSheetUi;
+    QDialog* mErrorSheet = nullptr;        // child of the window
+    QEventLoop* mErrorSheetLoop = nullptr; // the report's modal loop, on the stack
+    QString mExportSummary;                // how many photos the last run wrote and failed
+    FinishingServices mFinishingServices;
+    // True while the export builds pipelines on the photos: the preview must not run one on
+    // the same photo meanwhile, even when the user stops the run.
+    std::atomic<bool> mExportPipelinesRunning{false};
 };
 
 } // namespace vantrel

@@ -128,7 +128,7 @@ TEST_F(BatchExporterTest, TheStopFlagEndsTheRunBeforeTheNextPhoto) {
     EXPECT_EQ(reported, outcome.written);
 }
 
-TEST_F(BatchExporterTest, AFolderThatCannotBeMadeFailsEveryPhotoInTheReport) {
+TEST_F(BatchExporterTest, AFolderThatCannotBeMadeIsReportedWithItsPathAndReason) {
     QFile blocker(destination.filePath("file"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
@@ -138,7 +138,10 @@ TEST_F(BatchExporterTest, AFolderThatCannotBeMadeFailsEveryPhotoInTheReport) {
     const ExportOutcome outcome = BatchExporter(s, stop).run(images);
     EXPECT_FALSE(outcome.folderCreated);
     EXPECT_EQ(outcome.written, 0);
-    EXPECT_EQ(ProcessingErrors::errors().errorsDuringProcessing().size(), 4);
+    EXPECT_EQ(outcome.failed, 4);
+    EXPECT_EQ(ProcessingErrors::errors().errorsDuringProcessing(),
+              QStringList{"The export folder " + destination.filePath("file") +
+                          "/Run could not be created: Not a directory"});
 }
 
 TEST_F(BatchExporterTest, MetadataTravelsToTheOutputOrTheReportSaysWhy) {
