@@ -3,7 +3,7 @@
 #include "core/batch/SystemLog.h"
 #include "core/export/BatchExporter.h"
 #include "core/export/ExiftoolRunner.h"
-#include "core/imaging/PhotoFile.h"
+#include "core/export/OutputNaming.h"
 #include "gui/window/DesktopServices.h"
 #include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"
@@ -183,7 +183,8 @@ void VantrelController::selectNewDestination(QObject* sender) {
 }
 
 void VantrelController::revealDestinationFolderInFinder(QObject*) {
-    revealInFileViewer(bytes(mUi->mSaveDestinationPathLabel->text()));
+    // The label may hold a path typed with "~" or ".." into the settings.
+    revealInFileViewer(standardizePath(bytes(mUi->mSaveDestinationPathLabel->text())));
 }
 
 void VantrelController::connectExportActions() {
