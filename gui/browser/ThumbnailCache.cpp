@@ -121,8 +121,13 @@ QString ThumbnailCache::whyUnreadable(const std::string& path) const {
     return mUnreadable.value(QByteArray::fromStdString(path));
 }
 
+void ThumbnailCache::setPaused(bool paused) {
+    mPaused = paused;
+    startJobs();
+}
+
 void ThumbnailCache::startJobs() {
-    while (mRunning.size() < kThreads && !mQueue.empty()) {
+    while (!mPaused && mRunning.size() < kThreads && !mQueue.empty()) {
         const Request request = mQueue.front();
         mQueue.pop_front();
         startJob(request);

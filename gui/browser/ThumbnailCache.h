@@ -60,6 +60,12 @@ public:
     QSize storedSize(const std::string& path) const;
     QString whyUnreadable(const std::string& path) const;
 
+    // While paused no new job starts (those running finish); requests still queue up and
+    // are served when it resumes. An export pauses the thumbnails so that they never take
+    // a processor from it.
+    void setPaused(bool paused);
+    bool isPaused() const { return mPaused; }
+
     qint64 cachedBytes() const { return mImages.totalCost(); }
     qint64 maximumBytes() const { return mImages.maxCost(); }
     int cachedCount() const { return static_cast<int>(mImages.count()); }
@@ -83,6 +89,7 @@ private:
                      const QSize& storedSize, const QString& why);
 
     QThreadPool mPool;
+    bool mPaused = false;
     // Mutable: reading a thumbnail marks it as recently used.
     mutable QCache<QByteArray, QImage> mImages;
     QHash<QByteArray, QString> mUnreadable; // path -> why

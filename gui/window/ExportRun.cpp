@@ -4,6 +4,8 @@
 #include "core/export/BatchExporter.h"
 #include "core/export/ExiftoolRunner.h"
 #include "core/export/OutputNaming.h"
+#include "gui/browser/ImageBrowserView.h"
+#include "gui/browser/ThumbnailCache.h"
 #include "gui/window/DesktopServices.h"
 #include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"
@@ -79,6 +81,8 @@ void VantrelController::startExportRun() {
     // A report shows the messages of one run only.
     ProcessingErrors::errors().clearErrors();
 
+    // The export has the processors to itself: thumbnails wait until its photos are done.
+    mUi->mImageBrowser->thumbnails().setPaused(true);
     QTimer::singleShot(0, this, [this] { startModalWindow(QStringLiteral("Saving...")); });
     mExportPipelinesRunning.store(true);
     mExportThread.reset(QThread::create([this, settings] { saveResult(settings); }));
@@ -100,7 +104,12 @@ void VantrelController::saveResult(const ExportSettings& settings) {
     // Sheet down, then the report, then the finishing actions, each waiting for the one
     // before. After a stop the sheet is already down and this only redraws the preview.
     QMetaObject::invokeMethod(
-        this, [this] { stopModalWindow(nullptr); }, Qt::BlockingQueuedConnection);
+        this,
+        [this] {
+            stopModalWindow(nullptr);
+            mUi->mImageBrowser->thumbnails().setPaused(false);
+        },
+        Qt::BlockingQueuedConnection);
     if (ProcessingErrors::errors().errorsDidOccur()) {
         const QString summary = outcomeSummary(outcome);
         QMetaObject::invokeMethod(

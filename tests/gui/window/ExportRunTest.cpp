@@ -4,6 +4,7 @@
 #include "core/batch/ProcessingErrors.h"
 #include "core/imaging/Effects.h"
 #include "gui/browser/ImageBrowserView.h"
+#include "gui/browser/ThumbnailCache.h"
 #include "gui/skin/ImageButton.h"
 #include "gui/window/VantrelController.h"
 
@@ -295,7 +296,13 @@ private Q_SLOTS:
         setFinishingFlags(true, true, true);
         setBatch(photos);
         mController->imageBrowser()->reloadData();
-        runBatch({}, [this] { return mController->addingImagesCounter() >= 1; });
+        bool thumbnailsWaited = false;
+        runBatch({}, [&] {
+            thumbnailsWaited = mController->imageBrowser()->thumbnails().isPaused();
+            return mController->addingImagesCounter() >= 1;
+        });
+        QVERIFY(thumbnailsWaited);
+        QVERIFY(!mController->imageBrowser()->thumbnails().isPaused());
         const qsizetype written = QDir(destination + "/Run").entryList(QDir::Files).size();
         QVERIFY2(written >= 1 && written < 24, qPrintable(QString::number(written)));
         QCOMPARE(takeEvents(), QStringList());
