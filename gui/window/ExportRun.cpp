@@ -142,10 +142,9 @@ void VantrelController::saveResult(const ExportSettings& settings) {
         if (mFinishingServices.quit) {
             mFinishingServices.quit();
         } else {
-            QMetaObject::invokeMethod(this, [this] {
-                saveWindowGeometry();
-                QCoreApplication::quit();
-            });
+            // The window refuses to close while the export thread runs: the quit comes
+            // when it has ended.
+            QMetaObject::invokeMethod(this, [this] { mQuitWhenExportEnds = true; });
         }
     } else {
         systemLog(QStringLiteral("Export Ended Successfully!"));
@@ -157,6 +156,12 @@ void VantrelController::exportThreadFinished() {
     if (mExportThread)
         mExportThread->wait();
     mExportThread.reset();
+    if (mQuitWhenExportEnds) {
+        mQuitWhenExportEnds = false;
+        saveWindowGeometry();
+        QCoreApplication::quit();
+        return;
+    }
     runPendingOpenRequests();
 }
 

@@ -219,6 +219,7 @@ private:
     QEventLoop* mErrorSheetLoop = nullptr; // the report's modal loop, on the stack
     QString mExportSummary;                // how many photos the last run wrote and failed
     FinishingServices mFinishingServices;
+    bool mQuitWhenExportEnds = false; // the quit waits for the export thread to end
     // True while the export builds pipelines on the photos: the preview must not run one on
     // the same photo meanwhile, even when the user stops the run.
     std::atomic<bool> mExportPipelinesRunning{false};
