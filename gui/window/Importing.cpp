@@ -50,8 +50,9 @@ void VantrelController::openPanelDidEnd(bool accepted, const QStringList& chosen
 
 void VantrelController::addImagesFromFileNames(const std::vector<std::string>& paths) {
     // Every door to an import comes through here: only one walk fills the staging list at
-    // a time, so a request during a walk waits for it, in order.
-    if (mOpeningThread) {
+    // a time, so a request during a walk waits for it, in order; so does one during an
+    // export, which reads the batch list.
+    if (mOpeningThread || mExportThread) {
         mPendingOpenRequests.push_back(paths);
         return;
     }
