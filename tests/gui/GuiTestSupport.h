@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <functional>
@@ -21,6 +22,15 @@ QStringList takeLoggedLines();
 
 // Waits, serving events, until `done` answers true or `milliseconds` pass.
 bool waitUntil(const std::function<bool()>& done, int milliseconds = 10000);
+
+// The widget of type T named `name` among the children of `window`; the test program ends
+// when there is none.
+template <typename T> T* outletNamed(const QObject* window, const char* name) {
+    T* widget = window->findChild<T*>(QString::fromLatin1(name));
+    if (!widget)
+        qFatal("outlet %s missing", name);
+    return widget;
+}
 
 } // namespace vantrel::test
 

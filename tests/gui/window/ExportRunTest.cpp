@@ -79,10 +79,7 @@ class ExportRunTest : public QObject {
     QStringList mEvents;
 
     template <typename T> T* outlet(const char* name) {
-        T* widget = mController->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("outlet %s missing", name);
-        return widget;
+        return test::outletNamed<T>(mController.get(), name);
     }
 
     void record(const QString& event) {
