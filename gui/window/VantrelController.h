@@ -4,8 +4,10 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSize>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +16,7 @@ class QColor;
 class QDialog;
 class QEventLoop;
 class QMenu;
+class QSlider;
 class QThread;
 class QTimer;
 
@@ -113,6 +116,18 @@ public:
     void effectsOnOrOffSwitchDidChange(QObject* sender);
     void effectsOnOrOffTextFieldIsClicked(QObject* sender);
 
+    // --- effect controls (EffectControls.cpp): the only writers of the shared effects
+    float keepFloatValue(float value, float limit);
+    void adjustSliderDidChange(QObject* sender);
+    void cropSliderDidChange(QObject* sender);
+    void validateCropSlider(QSlider* moved, QSlider* opposite);
+    void cropByPercentageOrPixelsPopUpDidChange(QObject* sender);
+    void scaleByPercentageOrPixelsPopUpDidChange(QObject* sender);
+    void rotationDidChange(QObject* sender);
+    void resetEffectsButtonIsPressed(QObject* sender);
+    // A number field or one of the two naming fields ended editing (Return or focus loss).
+    void controlTextDidEndEditing(QObject* field);
+
     // --- action tabs (ui/ActionTabs.cpp)
     void selectTabViewItemAdjust(QObject* sender);
     void selectTabViewItemCrop(QObject* sender);
@@ -163,6 +178,10 @@ private:
     void openingThreadFinished();
     void selectTabViewItemAtIndex(int index);
     void showZoomPercentage();
+    void setUpEffectControls();
+    void connectEffectControls();
+    // The selected photo's size in pixels, or nothing without a readable photo.
+    std::optional<QSize> selectedPhotoSize();
 
     std::unique_ptr<Ui::MainWindow> mUi;
     std::unique_ptr<Ui::ProgressSheet> mSheetUi;
