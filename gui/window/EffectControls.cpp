@@ -60,6 +60,11 @@ void VantrelController::setUpEffectControls() {
                              ui.mSaturationTextField, ui.mScaleXTextField, ui.mScaleYTextField})
         field->setText(QStringLiteral("100"));
     ui.mRotationDegreesLabel->setText(rotationLabelText(0));
+    {
+        // Whole percent, from 5 % to 800 %.
+        const QSignalBlocker quiet(ui.mPreviewImageZoomSlider);
+        ui.mPreviewImageZoomSlider->setRange(5, 800);
+    }
 
     SegmentedControl* turn = ui.mRotateSegmentedControls;
     turn->setSegmentCount(2);

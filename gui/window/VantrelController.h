@@ -30,6 +30,8 @@ namespace vantrel {
 class ImageButton;
 class ImportWalker;
 class PreviewImageView;
+class PreviewSource;
+class Image;
 
 // The main window and the one object behind it: it starts the window up, switches its
 // layout with the size of the batch, answers the menus, owns the progress sheet, brings
@@ -180,6 +182,11 @@ private:
     void showZoomPercentage();
     void setUpEffectControls();
     void connectEffectControls();
+    double previewRenderZoom() const;
+    void previewSourceDecoded(std::shared_ptr<const PreviewSource> source, const std::string& path,
+                              double zoom, unsigned generation);
+    void renderPreview(Image& photo, const std::shared_ptr<const PreviewSource>& source,
+                       double zoom, unsigned generation);
     // The selected photo's size in pixels, or nothing without a readable photo.
     std::optional<QSize> selectedPhotoSize();
 
@@ -207,6 +214,8 @@ private:
     // Counts preview requests so that a slow render never replaces a newer one.
     std::shared_ptr<std::atomic<unsigned>> mPreviewGeneration =
         std::make_shared<std::atomic<unsigned>>(0);
+    // The previewed photo, decoded once at the preview's scale.
+    std::shared_ptr<const PreviewSource> mPreviewSource;
     // Desktop open requests that arrived while an operation ran, oldest first.
     std::vector<std::vector<std::string>> mPendingOpenRequests;
 };
