@@ -45,7 +45,7 @@ std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& pa
 }
 
 bool PreviewSource::serves(const std::string& path, double zoom) const {
-    if (path != mPath || zoom > mScale || mScale > 2.0 * zoom)
+    if (path != mPath || zoom > mScale || mScale > 4.0 * zoom)
         return false;
     const QFileInfo now = fileStatus(path);
     return now.exists() && now.size() == mFileSize && now.lastModified() == mModified;

@@ -32,8 +32,8 @@ public:
     const std::shared_ptr<const WorkingImage>& pixels() const { return mPixels; }
 
     // Whether this copy can show `path` at `zoom`: the same file, unchanged, decoded at no
-    // less than the zoom and at no more than twice it (a larger copy would make every effect
-    // change resample far more pixels than are shown). Reads the file's status only.
+    // less than the zoom and at no more than four times it (a larger copy would make every
+    // effect change resample far more pixels than are shown). Reads the file's status only.
     bool serves(const std::string& path, double zoom) const;
 
 private:

@@ -40,12 +40,15 @@ void VantrelController::reloadImageAfterApplyingEffects() {
     // Another photo or zoom: decode it once on a worker, then render from that copy. The old
     // copy goes now, so that at most one photo's pixels are held at a time.
     mPreviewSource.reset();
+    // Twice the shown size: the effects' crop edges, rounded to the copy's pixels, then move
+    // the picture by at most a quarter of a screen pixel.
+    const double scale = std::min(1.0, 2.0 * zoom);
     auto latest = mPreviewGeneration;
     QPointer<VantrelController> controller = this;
-    QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller] {
+    QThreadPool::globalInstance()->start([path, zoom, scale, generation, latest, controller] {
         if (latest->load() != generation)
             return;
-        std::shared_ptr<const PreviewSource> source = PreviewSource::decode(path, zoom);
+        std::shared_ptr<const PreviewSource> source = PreviewSource::decode(path, scale);
         QMetaObject::invokeMethod(controller, [source, path, zoom, generation, latest, controller] {
             if (!controller || latest->load() != generation)
                 return;
