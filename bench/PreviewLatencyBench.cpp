@@ -74,6 +74,7 @@ void settle(int milliseconds) {
 } // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);
     std::vector<std::string> photos;
     int moves = 40;
     int stepThrough = 300;

@@ -5,6 +5,7 @@
 #include "core/imaging/Effects.h"
 #include "core/imaging/Image.h"
 #include "gui/skin/SegmentedControl.h"
+#include "gui/skin/SkinAccessibility.h"
 #include "gui/window/EffectSliders.h"
 #include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"
@@ -41,6 +42,8 @@ std::array<CropSide, 4> cropSides(Ui::MainWindow& ui) {
 } // namespace
 
 void VantrelController::setUpEffectControls() {
+    // Before any accessible name is set: setting one makes Qt describe the widget.
+    installSkinAccessibility();
     Ui::MainWindow& ui = *mUi;
     setSliderRange(ui.mBrightnessSlider, -1.0, 1.0);
     setSliderRange(ui.mConstrastSlider, 0.0, 2.0);
@@ -70,6 +73,8 @@ void VantrelController::setUpEffectControls() {
     turn->setSegmentCount(2);
     turn->setLabel(0, QStringLiteral("\u21BA"));
     turn->setLabel(1, QStringLiteral("\u21BB"));
+    turn->setAccessibleSegmentName(0, QStringLiteral("Turn left"));
+    turn->setAccessibleSegmentName(1, QStringLiteral("Turn right"));
 
     const struct {
         QWidget* widget;

@@ -3,11 +3,13 @@
 #include "core/batch/AppData.h"
 #include "core/imaging/Effects.h"
 #include "gui/browser/ImageBrowserView.h"
+#include "gui/preview/PreviewImageView.h"
 #include "gui/skin/ImageButton.h"
 #include "gui/skin/SegmentedControl.h"
 #include "gui/window/EffectSliders.h"
 #include "gui/window/VantrelController.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QDate>
@@ -231,6 +233,18 @@ private Q_SLOTS:
             QCOMPARE(effects().rotationDegrees(), c.degrees);
             QCOMPARE(unit("mRotationDegreesLabel"), QString::fromUtf8(c.label));
         }
+        // A screen reader turns the photo through the segments' named actions.
+        QAccessibleInterface* access = QAccessible::queryAccessibleInterface(turn);
+        QVERIFY(access && access->actionInterface());
+        QCOMPARE(access->text(QAccessible::Name), QStringLiteral("Rotate"));
+        QVERIFY(access->actionInterface()->actionNames().contains("Turn right"));
+        access->actionInterface()->doAction(QStringLiteral("Turn right"));
+        QCOMPARE(effects().rotationDegrees(), 0.0f);
+        QCOMPARE(access->text(QAccessible::Value), QStringLiteral("Turn right"));
+        QAccessibleInterface* preview =
+            QAccessible::queryAccessibleInterface(mController->previewImage());
+        QCOMPARE(preview->role(), QAccessible::Graphic);
+        QCOMPARE(preview->text(QAccessible::Name), QStringLiteral("Preview"));
     }
 
     void resetKeepsTheModes() {
