@@ -30,6 +30,8 @@ public:
     double scale() const { return mScale; }
     const std::shared_ptr<const WorkingImage>& header() const { return mHeader; }
     const std::shared_ptr<const WorkingImage>& pixels() const { return mPixels; }
+    // The photo as stored, without effects: its size is the photo's.
+    Picture photo() const { return Picture(mHeader); }
 
     // Whether this copy can show `path` at `zoom`: the same file, unchanged, decoded at no
     // less than the zoom and at no more than four times it (a larger copy would make every

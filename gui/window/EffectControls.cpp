@@ -4,6 +4,7 @@
 #include "core/imaging/EffectFieldRules.h"
 #include "core/imaging/Effects.h"
 #include "core/imaging/Image.h"
+#include "core/imaging/PreviewSource.h"
 #include "gui/skin/SegmentedControl.h"
 #include "gui/skin/SkinAccessibility.h"
 #include "gui/window/EffectSliders.h"
@@ -151,6 +152,10 @@ std::optional<QSize> VantrelController::selectedPhotoSize() {
     Image* photo = imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage);
     if (!photo)
         return std::nullopt;
+    // The preview holds the photo's header already: no need to read the file again on every
+    // slider move.
+    if (mPreviewSource && mPreviewSource->serves(photo->path(), mPreviewSource->scale()))
+        return QSize(mPreviewSource->photo().pixelWidth(), mPreviewSource->photo().pixelHeight());
     const Picture original = photo->originalImage();
     if (original.isNull())
         return std::nullopt;
