@@ -39,7 +39,8 @@ class Image;
 //
 // Its methods are spread over files by concern: VantrelController.cpp (start-up, layout,
 // menus, desktop requests), Settings.cpp, ProgressSheet.cpp, imagelist/Importing.cpp,
-// imagelist/BrowserDataSource.cpp and ui/ActionTabs.cpp.
+// imagelist/BrowserDataSource.cpp, ui/ActionTabs.cpp, PreviewLogic.cpp (the preview) and
+// EffectControls.cpp (the effect controls).
 class VantrelController : public QMainWindow, public ImageBrowserDelegate {
     Q_OBJECT
 public:
