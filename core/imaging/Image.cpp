@@ -49,6 +49,15 @@ Picture Image::imageWithEffects(PipelineNotes* notes) {
     return pictureFromWorkingImage();
 }
 
+Picture Image::imageWithEffects(std::shared_ptr<const WorkingImage> start, PipelineNotes* notes) {
+    setWorkingImage(std::move(start));
+    const PipelineNotes said = applyEffectSteps(true);
+    if (notes) {
+        notes->append(said);
+    }
+    return pictureFromWorkingImage();
+}
+
 Picture Image::pictureFromWorkingImage() const {
     return Picture(workingImage());
 }

@@ -50,6 +50,10 @@ public:
     // Runs the whole pipeline as the preview does and returns the result as a picture;
     // `notes`, when given, receive what the steps had to say.
     Picture imageWithEffects(PipelineNotes* notes = nullptr);
+    // The same steps on `start` in place of a fresh load: a copy of the photo that is already
+    // decoded (the preview's), or its header alone. Null `start` gives an empty picture.
+    Picture imageWithEffects(std::shared_ptr<const WorkingImage> start,
+                             PipelineNotes* notes = nullptr);
     // The current working image as a picture; no pixels are computed.
     Picture pictureFromWorkingImage() const;
     // The file's properties; see readImageProperties.
@@ -67,6 +71,8 @@ public:
     // shared effect settings when it runs. The preview flag only decides how a pixel crop
     // that does not fit is reported: a log line for the preview, an error for an export.
     PipelineNotes applyEffectsForPreview(bool preview);
+    // The seven steps on the current working image.
+    PipelineNotes applyEffectSteps(bool preview);
     void AdjustBrightnessContrastAndSaturation();
     PipelineNotes cropByPercentage();
     PipelineNotes cropByPixelsForPreview(bool preview);

@@ -41,8 +41,12 @@ ExactRect keptRegion(double x0, double y0, double x1, double y1, double width, d
 } // namespace
 
 PipelineNotes Image::applyEffectsForPreview(bool preview) {
-    PipelineNotes notes;
     loadWorkingImage();
+    return applyEffectSteps(preview);
+}
+
+PipelineNotes Image::applyEffectSteps(bool preview) {
+    PipelineNotes notes;
     AdjustBrightnessContrastAndSaturation();
     notes.append(cropByPercentage());
     notes.append(cropByPixelsForPreview(preview));

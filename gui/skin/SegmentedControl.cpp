@@ -52,6 +52,23 @@ void SegmentedControl::setLabel(int segment, const QString& text) {
     update();
 }
 
+QString SegmentedControl::accessibleSegmentName(int segment) const {
+    const QString name = segment >= 0 && segment < mAccessibleNames.size()
+                             ? mAccessibleNames.at(segment)
+                             : QString();
+    return name.isEmpty() ? label(segment) : name;
+}
+
+void SegmentedControl::setAccessibleSegmentName(int segment, const QString& name) {
+    if (segment < 0 || segment >= segmentCount()) {
+        return;
+    }
+    while (mAccessibleNames.size() <= segment) {
+        mAccessibleNames.append(QString());
+    }
+    mAccessibleNames[segment] = name;
+}
+
 void SegmentedControl::setSelectedSegment(int segment) {
     if (segment < -1 || segment >= segmentCount()) {
         return;

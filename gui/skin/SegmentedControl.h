@@ -23,6 +23,12 @@ public:
 
     QString label(int segment) const;
     void setLabel(int segment, const QString& text);
+    // What assistive technologies call the segment (the label when none is given): a label
+    // may be a symbol that says nothing read aloud.
+    QString accessibleSegmentName(int segment) const;
+    void setAccessibleSegmentName(int segment, const QString& name);
+    // Selects a segment and reports it, as a click on it does.
+    void clickSegment(int segment) { selectByUser(segment); }
 
     // The selected segment, or -1 when none is.
     int selectedSegment() const { return mSelected; }
@@ -50,6 +56,7 @@ private:
     void selectByUser(int segment);
 
     QStringList mLabels;
+    QStringList mAccessibleNames;
     int mSelected = -1;
     int mPressed = -1;
 };

@@ -3,6 +3,7 @@
 #include "core/batch/SystemLog.h"
 #include "core/imaging/Image.h"
 #include "core/imaging/Picture.h"
+#include "core/imaging/PreviewSource.h"
 #include "gui/preview/PreviewImageView.h"
 #include "gui/preview/ScreenImage.h"
 #include "gui/window/VantrelController.h"
@@ -30,34 +31,87 @@ void VantrelController::reloadImageAfterApplyingEffects() {
     Image* const photo = imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage);
     if (!photo)
         return;
-    // Building the picture only reads the header and the effects; pixels come later.
-    PipelineNotes notes;
-    const Picture picture = mUi->mEffectsOnOrOffSwitch->value() == 0
-                                ? photo->imageWithEffects(&notes)
-                                : photo->originalImage();
-    systemLog(notes.logLines);
-    if (picture.isNull()) {
+    const double zoom = previewRenderZoom();
+    const std::string path = photo->path();
+    if (mPreviewSource && mPreviewSource->serves(path, zoom)) {
+        renderPreview(*photo, mPreviewSource, zoom, generation);
+        return;
+    }
+    // Another photo or zoom: decode it once on a worker, then render from that copy. The old
+    // copy goes now, so that at most one photo's pixels are held at a time.
+    mPreviewSource.reset();
+    // Twice the shown size: the effects' crop edges, rounded to the copy's pixels, then move
+    // the picture by at most a quarter of a screen pixel.
+    const double scale = std::min(1.0, 2.0 * zoom);
+    auto latest = mPreviewGeneration;
+    QPointer<VantrelController> controller = this;
+    QThreadPool::globalInstance()->start([path, zoom, scale, generation, latest, controller] {
+        if (latest->load() != generation)
+            return;
+        std::shared_ptr<const PreviewSource> source = PreviewSource::decode(path, scale);
+        QMetaObject::invokeMethod(controller, [source, path, zoom, generation, latest, controller] {
+            if (!controller || latest->load() != generation)
+                return;
+            controller->previewSourceDecoded(source, path, zoom, generation);
+        });
+    });
+}
+
+void VantrelController::previewSourceDecoded(std::shared_ptr<const PreviewSource> source,
+                                             const std::string& path, double zoom,
+                                             unsigned generation) {
+    Image* const photo = imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage);
+    if (!photo || photo->path() != path)
+        return;
+    if (!source) {
+        // What the pipeline says about the photo is still logged, as for a readable one.
+        PipelineNotes notes;
+        if (mUi->mEffectsOnOrOffSwitch->value() == 0)
+            photo->imageWithEffects(&notes);
+        systemLog(notes.logLines);
         mUi->mPreviewImage->setImage(QImage());
         return;
     }
-    const double scale = mUi->mPreviewImage->devicePixelRatioF();
-    const double zoom =
-        std::clamp(static_cast<double>(mUi->mPreviewImage->zoomFactor()) * scale, 0.01, 1.0);
+    mPreviewSource = std::move(source);
+    renderPreview(*photo, mPreviewSource, zoom, generation);
+}
+
+void VantrelController::renderPreview(Image& photo,
+                                      const std::shared_ptr<const PreviewSource>& source,
+                                      double zoom, unsigned generation) {
+    // The export builds its pipelines on these same photos; the preview waits until it has
+    // left them (the end of a run, or of a stop, renders the preview again).
+    if (mExportPipelinesRunning.load())
+        return;
+    // Building the pictures only reads the effects; pixels come later, on a worker. The
+    // header picture gives the true size, the decoded copy the pixels.
+    PipelineNotes notes;
+    const bool withEffects = mUi->mEffectsOnOrOffSwitch->value() == 0;
+    const Picture exact =
+        withEffects ? photo.imageWithEffects(source->header(), &notes) : Picture(source->header());
+    const Picture picture =
+        withEffects ? photo.imageWithEffects(source->pixels()) : Picture(source->pixels());
+    systemLog(notes.logLines);
     auto latest = mPreviewGeneration;
     QPointer<PreviewImageView> view = mUi->mPreviewImage;
-    QThreadPool::globalInstance()->start([picture, zoom, generation, latest, view] {
+    QThreadPool::globalInstance()->start([exact, picture, zoom, generation, latest, view] {
         if (latest->load() != generation)
             return;
         std::optional<Bitmap> bitmap = picture.render(zoom);
         QImage image = bitmap ? screenImageFromBitmap(*bitmap) : QImage();
         // Drawn at the photo's own size: the view scales it by its zoom factor.
         if (!image.isNull())
-            image.setDevicePixelRatio(static_cast<double>(image.width()) / picture.pixelWidth());
+            image.setDevicePixelRatio(static_cast<double>(image.width()) / exact.pixelWidth());
         QMetaObject::invokeMethod(view, [image, generation, latest, view] {
             if (view && latest->load() == generation)
                 view->setImage(image);
         });
     });
+}
+
+double VantrelController::previewRenderZoom() const {
+    const double scale = mUi->mPreviewImage->devicePixelRatioF();
+    return std::clamp(static_cast<double>(mUi->mPreviewImage->zoomFactor()) * scale, 0.01, 1.0);
 }
 
 void VantrelController::previewImageZoomSliderDidChange(QObject*) {

@@ -71,6 +71,7 @@ VantrelController::VantrelController(QWidget* parent)
 
     connectActions();
     connectExportActions();
+    connectEffectControls();
     awakeFromNib();
 }
 
@@ -346,10 +347,6 @@ void VantrelController::connectActions() {
             [this] { saveDefaults(mUi->mSaveOptionQualitySlider); });
     connect(ui.mNameSerializePopUp, qOverload<int>(&QComboBox::activated), this,
             [this] { saveDefaults(mUi->mNameSerializePopUp); });
-    connect(ui.mNameTargetDirectoryTextField, &QLineEdit::editingFinished, this,
-            [this] { saveDefaults(mUi->mNameTargetDirectoryTextField); });
-    connect(ui.mNewNameTextField, &QLineEdit::editingFinished, this,
-            [this] { saveDefaults(mUi->mNewNameTextField); });
     connect(ui.mNameNewOrOriginalPopUp, qOverload<int>(&QComboBox::activated), this,
             [this] { newNameOrOriginalPopUpDidChange(mUi->mNameNewOrOriginalPopUp); });
     connect(ui.mSaveOptionFileTypeButton, qOverload<int>(&QComboBox::activated), this,

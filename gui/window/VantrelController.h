@@ -5,8 +5,10 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSize>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@ class QColor;
 class QDialog;
 class QEventLoop;
 class QMenu;
+class QSlider;
 class QThread;
 class QTimer;
 
@@ -30,6 +33,8 @@ struct ExportSettings;
 class ImageButton;
 class ImportWalker;
 class PreviewImageView;
+class PreviewSource;
+class Image;
 
 // The main window and the one object behind it: it starts the window up, switches its
 // layout with the size of the batch, answers the menus, owns the progress sheet, brings
@@ -37,7 +42,9 @@ class PreviewImageView;
 //
 // Its methods are spread over files by concern: VantrelController.cpp (start-up, layout,
 // menus, desktop requests), Settings.cpp, ProgressSheet.cpp, imagelist/Importing.cpp,
-// imagelist/BrowserDataSource.cpp, ui/ActionTabs.cpp, ExportRun.cpp and ErrorReport.cpp.
+// imagelist/BrowserDataSource.cpp, ui/ActionTabs.cpp, ExportRun.cpp and ErrorReport.cpp
+// (the export run and its report), PreviewLogic.cpp (the preview) and EffectControls.cpp
+// (the effect controls).
 class VantrelController : public QMainWindow, public ImageBrowserDelegate {
     Q_OBJECT
 public:
@@ -116,6 +123,18 @@ public:
     void effectsOnOrOffSwitchDidChange(QObject* sender);
     void effectsOnOrOffTextFieldIsClicked(QObject* sender);
 
+    // --- effect controls (EffectControls.cpp): the only writers of the shared effects
+    float keepFloatValue(float value, float limit);
+    void adjustSliderDidChange(QObject* sender);
+    void cropSliderDidChange(QObject* sender);
+    void validateCropSlider(QSlider* moved, QSlider* opposite);
+    void cropByPercentageOrPixelsPopUpDidChange(QObject* sender);
+    void scaleByPercentageOrPixelsPopUpDidChange(QObject* sender);
+    void rotationDidChange(QObject* sender);
+    void resetEffectsButtonIsPressed(QObject* sender);
+    // A number field or one of the two naming fields ended editing (Return or focus loss).
+    void controlTextDidEndEditing(QObject* field);
+
     // --- action tabs (ui/ActionTabs.cpp)
     void selectTabViewItemAdjust(QObject* sender);
     void selectTabViewItemCrop(QObject* sender);
@@ -184,6 +203,15 @@ private:
     void connectExportActions();
     void startExportRun();
     void exportThreadFinished();
+    void setUpEffectControls();
+    void connectEffectControls();
+    double previewRenderZoom() const;
+    void previewSourceDecoded(std::shared_ptr<const PreviewSource> source, const std::string& path,
+                              double zoom, unsigned generation);
+    void renderPreview(Image& photo, const std::shared_ptr<const PreviewSource>& source,
+                       double zoom, unsigned generation);
+    // The selected photo's size in pixels, or nothing without a readable photo.
+    std::optional<QSize> selectedPhotoSize();
 
     std::unique_ptr<Ui::MainWindow> mUi;
     std::unique_ptr<Ui::ProgressSheet> mSheetUi;
@@ -209,6 +237,8 @@ private:
     // Counts preview requests so that a slow render never replaces a newer one.
     std::shared_ptr<std::atomic<unsigned>> mPreviewGeneration =
         std::make_shared<std::atomic<unsigned>>(0);
+    // The previewed photo, decoded once at the preview's scale.
+    std::shared_ptr<const PreviewSource> mPreviewSource;
     // Desktop open requests that arrived while an operation ran, oldest first.
     std::vector<std::vector<std::string>> mPendingOpenRequests;
 

@@ -88,10 +88,15 @@ class VantrelControllerTest : public QObject {
     }
 
     // Every preview render has ended and what it answered has reached the view.
+    // A render may follow a decode: wait until handing over starts no further work.
     static bool previewSettled() {
-        const bool done = QThreadPool::globalInstance()->waitForDone(60000);
-        QCoreApplication::sendPostedEvents();
-        return done;
+        QThreadPool* pool = QThreadPool::globalInstance();
+        do {
+            if (!pool->waitForDone(60000))
+                return false;
+            QCoreApplication::sendPostedEvents();
+        } while (pool->activeThreadCount() > 0);
+        return true;
     }
 
     QTemporaryDir mPreviewPhotos;

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "core/imaging/Picture.h"
+
+#include <QDateTime>
+#include <memory>
+#include <string>
+
+namespace vantrel {
+
+class WorkingImage;
+
+// The previewed photo decoded once, at the scale the preview shows it, so that moving an
+// effect control re-runs only the effects on screen-sized pixels instead of decoding the file
+// again. It is known by the file's path, size and modification time: a file changed on disk
+// is read afresh.
+//
+// Two working images start the pipeline: `header` is the photo as stored (its exact sizes,
+// nothing decoded), `pixels` the decoded copy in the same units. The same effect steps run on
+// both give the picture's true size and, from the copy, its pixels at any zoom up to scale().
+class PreviewSource {
+public:
+    // Decodes the photo at `scale` (0 < scale <= 1) with the render plan's own resampling.
+    // Reads the file: call it on a worker. Nothing when the photo cannot be decoded; `error`
+    // then says why.
+    static std::shared_ptr<const PreviewSource> decode(const std::string& path, double scale,
+                                                       QString* error = nullptr);
+
+    const std::string& path() const { return mPath; }
+    double scale() const { return mScale; }
+    const std::shared_ptr<const WorkingImage>& header() const { return mHeader; }
+    const std::shared_ptr<const WorkingImage>& pixels() const { return mPixels; }
+    // The photo as stored, without effects: its size is the photo's.
+    Picture photo() const { return Picture(mHeader); }
+
+    // Whether this copy can show `path` at `zoom`: the same file, unchanged, decoded at no
+    // less than the zoom and at no more than four times it (a larger copy would make every
+    // effect change resample far more pixels than are shown). Reads the file's status only.
+    bool serves(const std::string& path, double zoom) const;
+
+private:
+    PreviewSource() = default;
+
+    std::string mPath;
+    qint64 mFileSize = -1;
+    QDateTime mModified;
+    double mScale = 1.0;
+    std::shared_ptr<const WorkingImage> mHeader;
+    std::shared_ptr<const WorkingImage> mPixels;
+};
+
+} // namespace vantrel
