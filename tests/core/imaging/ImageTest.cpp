@@ -14,12 +14,6 @@ using namespace vantrel::test;
 
 namespace {
 
-TEST(Image, TitleAndIdentityComeFromThePath) {
-    Image image("/Users/me/Pictures/Beach 01.JPG");
-    EXPECT_EQ(image.imageTitle(), "Beach 01.JPG");
-    EXPECT_FALSE(image.workingImage());
-}
-
 using ImageWithEffects = SharedEffectsTest;
 
 TEST_F(ImageWithEffects, PicturesKeepTheImageTheyWereMadeFrom) {
