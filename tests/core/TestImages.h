@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/imaging/Effects.h"
+
 #include <QStringList>
 #include <QTemporaryDir>
+#include <gtest/gtest.h>
 #include <string>
 #include <vips/vips8>
 
@@ -23,6 +26,16 @@ std::string writeQuadrantPhoto(const QTemporaryDir& dir, const std::string& name
 std::string writeBombPng(const QTemporaryDir& dir, const std::string& name, int width, int height,
                          int colourType, int bitDepth);
 std::string writeBombTiff(const QTemporaryDir& dir, const std::string& name, int width, int height);
+
+// Tests that set the one shared set of effects: each starts from the defaults and leaves them.
+class SharedEffectsTest : public ::testing::Test {
+protected:
+    void SetUp() override { effects.resetEffects(); }
+    void TearDown() override { effects.resetEffects(); }
+
+    QTemporaryDir dir;
+    Effects& effects = Effects::sharedEffects();
+};
 
 vips::VImage loadPixels(const std::string& path);
 std::vector<double> pixelAt(const vips::VImage& image, int x, int y);

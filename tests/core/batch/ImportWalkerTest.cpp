@@ -54,6 +54,13 @@ struct Tree {
         EXPECT_EQ(::mkdir(path(relative).c_str(), 0755), 0) << relative;
         return path(relative);
     }
+    // Empty files named `names` in the folder `relative`, made first.
+    void folderWith(const std::string& relative, std::initializer_list<std::string> names) const {
+        folder(relative);
+        for (const std::string& name : names) {
+            file(relative + "/" + name);
+        }
+    }
     void link(const std::string& target, const std::string& relative) const {
         EXPECT_EQ(::symlink(target.c_str(), path(relative).c_str()), 0) << relative;
     }
@@ -113,16 +120,9 @@ bool dropFolderAccessOverrideInThisThread() {
 
 TEST(ImportWalker, WalksFoldersDepthFirstInTheFileSystemsOrder) {
     Tree tree;
-    tree.folder("trip");
-    for (const char* name : {"m.jpg", "b.png", "z.tif", "a.jpeg", "k.tiff", "c.JPG", "y.jpg"}) {
-        tree.file(std::string("trip/") + name);
-    }
-    tree.folder("trip/day 2");
-    for (const char* name : {"q.jpg", "d.jpg", "x.png", ".hidden.jpg"}) {
-        tree.file(std::string("trip/day 2/") + name);
-    }
-    tree.folder("trip/day 2/evening");
-    tree.file("trip/day 2/evening/late.jpg");
+    tree.folderWith("trip", {"m.jpg", "b.png", "z.tif", "a.jpeg", "k.tiff", "c.JPG", "y.jpg"});
+    tree.folderWith("trip/day 2", {"q.jpg", "d.jpg", "x.png", ".hidden.jpg"});
+    tree.folderWith("trip/day 2/evening", {"late.jpg"});
     tree.folder("trip/empty");
     std::vector<std::string> expected;
     listDepthFirst(tree.path("trip"), expected);
@@ -139,8 +139,7 @@ TEST(ImportWalker, WalksFoldersDepthFirstInTheFileSystemsOrder) {
 
 TEST(ImportWalker, TellsTypesByNameAnywhereInThePathIgnoringCase) {
     Tree tree;
-    tree.folder("trip.jpeg");
-    tree.file("trip.jpeg/notes.txt");
+    tree.folderWith("trip.jpeg", {"notes.txt"});
     tree.file("Photo.JPG");
     tree.file("scan.TIFF");
     tree.file("readme.txt");
@@ -183,10 +182,10 @@ TEST(ImportWalker, APathIsAddedOnceUntilItLeavesTheBatch) {
 
 TEST(ImportWalker, PhotosAreNamedByTheirAbsolutePath) {
     Tree tree;
-    tree.folder("Holiday.PNG.d");
-    const std::string untyped = tree.file("Holiday.PNG.d/IMG_0001");
-    tree.folder("e");
-    const std::string photo = tree.file("e/a.jpg");
+    tree.folderWith("Holiday.PNG.d", {"IMG_0001"});
+    tree.folderWith("e", {"a.jpg"});
+    const std::string untyped = tree.path("Holiday.PNG.d/IMG_0001");
+    const std::string photo = tree.path("e/a.jpg");
     tree.link("e", "link");
 
     Walk walk;
@@ -216,17 +215,16 @@ TEST(ImportWalker, PhotosAreNamedByTheirAbsolutePath) {
 
 TEST(ImportWalker, ProgressCountsEachFolderEntryTwice) {
     Tree tree;
-    tree.folder("three");
-    for (const char* name : {"a.jpg", "b.txt", "c.png"}) {
-        tree.file(std::string("three/") + name);
-    }
+    tree.folderWith("three", {"a.jpg", "b.txt", "c.png"});
     const std::string single = tree.file("single.jpg");
 
     AppData data;
     std::atomic<bool> stop{false};
     std::vector<std::pair<long, long>> reports;
-    ImportWalker folderWalker(
-        data, stop, [&](long counter, long total) { reports.emplace_back(counter, total); });
+    const auto report = [&](long counter, long total) {
+        reports.emplace_back(counter, total);
+    };
+    ImportWalker folderWalker(data, stop, report);
     folderWalker.addImagesWithPath(tree.path("three"), false);
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.front(), std::make_pair(0L, 3L));
@@ -235,16 +233,14 @@ TEST(ImportWalker, ProgressCountsEachFolderEntryTwice) {
     EXPECT_EQ(folderWalker.numberOfFilesToAdd(), 6);
 
     reports.clear();
-    ImportWalker fileWalker(
-        data, stop, [&](long counter, long total) { reports.emplace_back(counter, total); });
+    ImportWalker fileWalker(data, stop, report);
     fileWalker.addImagesWithPaths({single});
     EXPECT_EQ(reports, (std::vector<std::pair<long, long>>{{1, 1}, {2, 2}}));
 }
 
 TEST(ImportWalker, ListItemsAreWalkedInOrderWhateverTheyAre) {
     Tree tree;
-    tree.folder("folder");
-    tree.file("folder/inside.jpg");
+    tree.folderWith("folder", {"inside.jpg"});
     const std::string file = tree.file("first.png");
     const std::string missing = tree.path("gone.jpg");
 
@@ -259,10 +255,8 @@ TEST(ImportWalker, ListItemsAreWalkedInOrderWhateverTheyAre) {
 
 TEST(ImportWalker, StopFlagEndsTheWalkAndKeepsWhatWasStaged) {
     Tree tree;
-    tree.folder("many");
-    for (int i = 0; i < 8; ++i) {
-        tree.file("many/" + std::to_string(i) + ".jpg");
-    }
+    tree.folderWith("many",
+                    {"0.jpg", "1.jpg", "2.jpg", "3.jpg", "4.jpg", "5.jpg", "6.jpg", "7.jpg"});
     const std::string later = tree.file("later.jpg");
 
     AppData data;
@@ -290,11 +284,9 @@ TEST(ImportWalker, StopFlagEndsTheWalkAndKeepsWhatWasStaged) {
 TEST(ImportWalker, FoldersReachedAgainThroughLinksAreWalkedOnce) {
     Tree tree;
     tree.folder("top");
-    tree.folder("top/sub");
-    tree.file("top/sub/a.jpg");
+    tree.folderWith("top/sub", {"a.jpg"});
     tree.link("..", "top/sub/up");
-    tree.folder("shared");
-    tree.file("shared/b.jpg");
+    tree.folderWith("shared", {"b.jpg"});
     tree.link(tree.path("shared"), "top/one");
     tree.link(tree.path("shared"), "top/two");
 
@@ -317,10 +309,8 @@ TEST(ImportWalker, FoldersReachedAgainThroughLinksAreWalkedOnce) {
 
 TEST(ImportWalker, UnreadableFolderIsReportedAndTheWalkGoesOn) {
     Tree tree;
-    tree.folder("locked");
-    tree.file("locked/hidden.jpg");
-    tree.folder("open");
-    tree.file("open/seen.jpg");
+    tree.folderWith("locked", {"hidden.jpg"});
+    tree.folderWith("open", {"seen.jpg"});
     ASSERT_EQ(::chmod(tree.path("locked").c_str(), 0), 0);
 
     AppData data;

@@ -38,17 +38,14 @@ TEST(ColourAdjustment, FollowsTheFormulaOnEightAndSixteenBits) {
          {std::tuple{VIPS_FORMAT_UCHAR, 255.0, VIPS_INTERPRETATION_sRGB},
           std::tuple{VIPS_FORMAT_USHORT, 65535.0, VIPS_INTERPRETATION_RGB16}}) {
         SCOPED_TRACE(full);
-        std::vector<double> stored;
+        std::vector<double> stored, in01;
         for (double c : unit) {
             stored.push_back(std::round(c * full));
+            in01.push_back(stored.back() / full);
         }
         const VImage out = applyColourAdjustment(solid(stored, format, space), a);
         EXPECT_EQ(out.format(), format);
         EXPECT_EQ(out.interpretation(), space);
-        std::vector<double> in01;
-        for (double c : stored) {
-            in01.push_back(c / full);
-        }
         const auto want = expected(in01, a);
         const auto got = out.getpoint(1, 1);
         for (int band = 0; band < 3; ++band) {

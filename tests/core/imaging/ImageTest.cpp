@@ -14,20 +14,14 @@ using namespace vantrel::test;
 
 namespace {
 
-TEST(Image, TitleAndIdentityComeFromThePath) {
-    Image image("/Users/me/Pictures/Beach 01.JPG");
-    EXPECT_EQ(image.imageTitle(), "Beach 01.JPG");
-    EXPECT_FALSE(image.workingImage());
-}
+using ImageWithEffects = SharedEffectsTest;
 
-TEST(Image, PicturesKeepTheImageTheyWereMadeFrom) {
-    QTemporaryDir dir;
+TEST_F(ImageWithEffects, PicturesKeepTheImageTheyWereMadeFrom) {
     Image image(writeQuadrantPhoto(dir, "q.png", 120, 80));
-    Effects::sharedEffects().resetEffects();
-    Effects::sharedEffects().setRotationDegrees(90.0f);
+    effects.setRotationDegrees(90.0f);
     const Picture processed = image.imageWithEffects();
     const Picture original = image.originalImage();
-    Effects::sharedEffects().resetEffects();
+    effects.resetEffects();
 
     EXPECT_EQ(original.pixelWidth(), 120);
     EXPECT_EQ(original.pixelHeight(), 80);
@@ -51,8 +45,7 @@ TEST(Image, NamesThatLookLikeLoaderOptionsStillLoad) {
     EXPECT_EQ(image.originalImage().render(1.0)->width, 64);
 }
 
-TEST(Image, UndecodableFilesGiveAnAbsentImageThatEveryStepAccepts) {
-    QTemporaryDir dir;
+TEST_F(ImageWithEffects, UndecodableFilesGiveAnAbsentImageThatEveryStepAccepts) {
     const std::string fifo = dir.filePath("pipe.jpg").toStdString();
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string svg = dir.filePath("drawing.jpg").toStdString();
@@ -68,7 +61,6 @@ TEST(Image, UndecodableFilesGiveAnAbsentImageThatEveryStepAccepts) {
                                  dir.path().toStdString(),
                                  testdataPath("bad-seed/jpeg/exiv2-quicktime-segv-2376-as.jpg"),
                                  testdataPath("bad-seed/png/pngsuite-xd9n2c08.png")};
-    Effects& effects = Effects::sharedEffects();
     effects.setRotationDegrees(90.0f);
     effects.setCropLeftPixels(5.0f);
     effects.setScaleXMaximumPixels(4.0f);
@@ -82,7 +74,6 @@ TEST(Image, UndecodableFilesGiveAnAbsentImageThatEveryStepAccepts) {
         EXPECT_FALSE(picture.render(1.0, &why));
         EXPECT_FALSE(why.isEmpty());
     }
-    effects.resetEffects();
 }
 
 TEST(Image, ATruncatedPhotoFailsWhenRenderedNotBefore) {
@@ -96,9 +87,7 @@ TEST(Image, ATruncatedPhotoFailsWhenRenderedNotBefore) {
     EXPECT_THROW(image.workingImage()->render({}).avg(), vips::VError);
 }
 
-TEST(Image, DamagedAndHostileFilesAreReportedNeverFatal) {
-    Effects& effects = Effects::sharedEffects();
-    effects.resetEffects();
+TEST_F(ImageWithEffects, DamagedAndHostileFilesAreReportedNeverFatal) {
     effects.setBrightnessValue(0.2f);
     effects.setRotationDegrees(90.0f);
     QDirIterator files(QString::fromStdString(testdataPath("bad-seed")), QDir::Files,
@@ -114,7 +103,6 @@ TEST(Image, DamagedAndHostileFilesAreReportedNeverFatal) {
         EXPECT_EQ(bitmap.has_value(), why.isEmpty());
         (bitmap ? rendered : refused)++;
     }
-    effects.resetEffects();
     EXPECT_GT(refused, 30);
     EXPECT_GT(rendered, 0);
 }
@@ -131,14 +119,12 @@ TEST(Image, PhotosInTheBatchHoldNoOpenFiles) {
     EXPECT_LE(openFileCount(), before + 2);
 }
 
-TEST(Image, RealPhotosOfEveryKindRenderForDisplay) {
+TEST_F(ImageWithEffects, RealPhotosOfEveryKindRenderForDisplay) {
     const char* files[] = {"real/tiff/pillow-cmyk-16bit-raw.tif",
                            "real/tiff/exiv2-16bit-gray-lzw.tif",
                            "real/tiff/libtiff-gray-alpha.tiff", "real/tiff/pillow-cielab.tif",
                            "real/tiff/libtiff-palette-4bit.tiff"};
-    Effects& effects = Effects::sharedEffects();
     for (int pass = 0; pass < 2; ++pass) {
-        effects.resetEffects();
         if (pass == 1) {
             effects.setSaturationValue(1.3f);
             effects.setRotationDegrees(270.0f);
@@ -156,7 +142,6 @@ TEST(Image, RealPhotosOfEveryKindRenderForDisplay) {
                       size_t(bitmap->width) * bitmap->height * bitmap->bands);
         }
     }
-    effects.resetEffects();
 }
 
 } // namespace

@@ -81,13 +81,11 @@ TEST(MetadataReader, CameraJpegGivesPixelFactsAndExifWithoutMakerNote) {
     }
 }
 
-TEST(MetadataReader, LensAndExposureFromPhone) {
+TEST(MetadataReader, LensFromPhone) {
     const QVariantMap exif = group(read("real/jpeg/makernotes/Apple.jpg"), "{Exif}");
     EXPECT_EQ(exif.value("LensModel").toString(), "iPhone 7 back camera 3.99mm f/1.8");
     EXPECT_EQ(exif.value("LensMake").toString(), "Apple");
     EXPECT_EQ(exif.value("LensSpecification").toList(), (QVariantList{3.99, 3.99, 1.8, 1.8}));
-    EXPECT_DOUBLE_EQ(exif.value("ExposureTime").toDouble(), 0.05);
-    EXPECT_EQ(exif.value("ISOSpeedRatings").toList(), QVariantList{40});
 }
 
 TEST(MetadataReader, GpsGivesPositiveDegreesWithReferences) {
@@ -274,30 +272,19 @@ TEST(MetadataReader, FilesThatAreNoImagesAreRefusedAndLogged) {
         << "reading a FIFO blocked";
 }
 
-TEST(MetadataReader, FileNamedDashIsReadFromDiskNotStandardInput) {
+// "-" is no standard input and brackets are no load options: each name is a file on disk.
+TEST(MetadataReader, NamesThatLookLikeOptionsAreReadAsFiles) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
-    std::filesystem::copy_file(testdataPath("real/jpeg/cameras/Canon_40D.jpg"),
-                               dir.path().toStdString() + "/-");
-    const auto previous = std::filesystem::current_path();
-    std::filesystem::current_path(dir.path().toStdString());
-    const auto properties = readImageProperties("-");
-    std::filesystem::current_path(previous);
-    ASSERT_TRUE(properties.has_value());
-    EXPECT_EQ(group(*properties, "{TIFF}").value("Make").toString(), "Canon");
-}
-
-TEST(MetadataReader, BracketsInFileNameAreNoLoadOptions) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    for (const std::string name : {"x.jpg[shrink=2]", "holiday[1]"}) {
+    const test::ScopedWorkingFolder working(dir.path().toStdString());
+    for (const std::string name : {"-", "x.jpg[shrink=2]", "holiday[1]"}) {
         SCOPED_TRACE(name);
-        const std::string path = dir.path().toStdString() + "/" + name;
-        std::filesystem::copy_file(testdataPath("real/jpeg/cameras/Canon_40D.jpg"), path);
-        const auto properties = readImageProperties(path);
+        std::filesystem::copy_file(testdataPath("real/jpeg/cameras/Canon_40D.jpg"), name);
+        const auto properties = readImageProperties(name);
         ASSERT_TRUE(properties.has_value());
         EXPECT_EQ(properties->value("PixelWidth").toInt(), 100);
         EXPECT_EQ(properties->value("PixelHeight").toInt(), 68);
+        EXPECT_EQ(group(*properties, "{TIFF}").value("Make").toString(), "Canon");
     }
 }
 

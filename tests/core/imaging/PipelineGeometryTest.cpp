@@ -14,14 +14,13 @@ using vips::VImage;
 
 namespace {
 
-class PipelineGeometry : public ::testing::Test {
+class PipelineGeometry : public SharedEffectsTest {
 protected:
     void SetUp() override {
+        SharedEffectsTest::SetUp();
         ASSERT_TRUE(dir.isValid());
-        Effects::sharedEffects().resetEffects();
         photo = writeCoordinatePhoto(dir, "coords.png", 1000, 800);
     }
-    void TearDown() override { Effects::sharedEffects().resetEffects(); }
 
     // The export's result, made both in the strict order and the fast way: both must agree
     // on size, and on geometry to the pixel.
@@ -51,9 +50,7 @@ protected:
         return {int(p[0]), int(p[1])};
     }
 
-    QTemporaryDir dir;
     std::string photo;
-    Effects& effects = Effects::sharedEffects();
 };
 
 TEST_F(PipelineGeometry, DefaultsKeepSizeAndEveryPixel) {
@@ -64,49 +61,31 @@ TEST_F(PipelineGeometry, DefaultsKeepSizeAndEveryPixel) {
     EXPECT_EQ((out == in).min(), 255.0);
 }
 
+// Plain functions rather than member pointers: UBSan misreads calls through those.
+template <void (Effects::*set)(float)> void setter(Effects& e, float v) {
+    (e.*set)(v);
+}
+
 // Sizes, and which stored pixel lands in the top-left and bottom-right corners (unchecked
 // where resampling blends them).
 TEST_F(PipelineGeometry, EachStepPutsTheRightPixelsInTheRightPlaces) {
-    // Plain functions rather than member pointers: UBSan misreads calls through those.
     using Set = void (*)(Effects&, float);
     struct Case {
         std::vector<std::pair<Set, float>> set;
         int width, height;
         std::pair<int, int> topLeft{-1, -1}, bottomRight{-1, -1};
     };
-    const Set fracL = [](Effects& e, float v) {
-        e.setCropLeftPercentage(v);
-    };
-    const Set fracR = [](Effects& e, float v) {
-        e.setCropRightPercentage(v);
-    };
-    const Set fracT = [](Effects& e, float v) {
-        e.setCropTopPercentage(v);
-    };
-    const Set fracB = [](Effects& e, float v) {
-        e.setCropBottomPercentage(v);
-    };
-    const Set pxL = [](Effects& e, float v) {
-        e.setCropLeftPixels(v);
-    };
-    const Set pxB = [](Effects& e, float v) {
-        e.setCropBottomPixels(v);
-    };
-    const Set turn = [](Effects& e, float v) {
-        e.setRotationDegrees(v);
-    };
-    const Set factorX = [](Effects& e, float v) {
-        e.setScaleXPercentage(v);
-    };
-    const Set factorY = [](Effects& e, float v) {
-        e.setScaleYPercentage(v);
-    };
-    const Set sizeX = [](Effects& e, float v) {
-        e.setScaleXPixels(v);
-    };
-    const Set sizeY = [](Effects& e, float v) {
-        e.setScaleYPixels(v);
-    };
+    const Set fracL = &setter<&Effects::setCropLeftPercentage>;
+    const Set fracR = &setter<&Effects::setCropRightPercentage>;
+    const Set fracT = &setter<&Effects::setCropTopPercentage>;
+    const Set fracB = &setter<&Effects::setCropBottomPercentage>;
+    const Set pxL = &setter<&Effects::setCropLeftPixels>;
+    const Set pxB = &setter<&Effects::setCropBottomPixels>;
+    const Set turn = &setter<&Effects::setRotationDegrees>;
+    const Set factorX = &setter<&Effects::setScaleXPercentage>;
+    const Set factorY = &setter<&Effects::setScaleYPercentage>;
+    const Set sizeX = &setter<&Effects::setScaleXPixels>;
+    const Set sizeY = &setter<&Effects::setScaleYPixels>;
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const Case cases[] = {
@@ -201,8 +180,9 @@ TEST_F(PipelineGeometry, AFactorOfOneLeavesItsAxisAlone) {
     EXPECT_EQ((rows == VImage::xyz(500, 800).extract_band(1)).min(), 255.0);
 }
 
-TEST(PipelineSizes, MaximumSizeShrinksToFitAndNeverEnlarges) {
-    QTemporaryDir dir;
+using PipelineSizes = SharedEffectsTest;
+
+TEST_F(PipelineSizes, MaximumSizeShrinksToFitAndNeverEnlarges) {
     const std::string path = writeQuadrantPhoto(dir, "big.jpg", 4000, 3000);
     struct Case {
         float mx, my;
@@ -213,7 +193,6 @@ TEST(PipelineSizes, MaximumSizeShrinksToFitAndNeverEnlarges) {
                           {5000, 5000, 4000, 3000},
                           {0, 0, 4000, 3000},
                           {0, 600, 800, 600}};
-    Effects& effects = Effects::sharedEffects();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mx);
         effects.resetEffects();
@@ -224,16 +203,12 @@ TEST(PipelineSizes, MaximumSizeShrinksToFitAndNeverEnlarges) {
         EXPECT_EQ(picture.pixelWidth(), c.width);
         EXPECT_EQ(picture.pixelHeight(), c.height);
     }
-    effects.resetEffects();
 }
 
-TEST(PipelineSizes, ExactSizesCarryThroughStepsAndRoundOnceAtTheEnd) {
+TEST_F(PipelineSizes, ExactSizesCarryThroughStepsAndRoundOnceAtTheEnd) {
     // 1001 x 801 cropped by a quarter each side is 500.5 wide: a later 50 % scale gives
     // 250.25 -> 250 pixels, not half of a rounded 501 (250.5 -> 251).
-    QTemporaryDir dir;
     const std::string path = writeQuadrantPhoto(dir, "odd.png", 1001, 801);
-    Effects& effects = Effects::sharedEffects();
-    effects.resetEffects();
     effects.setCropLeftPercentage(0.25f);
     effects.setCropRightPercentage(0.25f);
     effects.setScaleXPercentage(0.5f);
@@ -242,14 +217,10 @@ TEST(PipelineSizes, ExactSizesCarryThroughStepsAndRoundOnceAtTheEnd) {
     EXPECT_DOUBLE_EQ(image.workingImage()->width(), 250.25);
     EXPECT_EQ(image.workingImage()->pixelSize().width, 250);
     EXPECT_EQ(image.workingImage()->pixels().width(), 250);
-    effects.resetEffects();
 }
 
-TEST(PipelineSizes, AnyOtherAngleTurnsWithinTheBoundingBoxAndLeavesCornersTransparent) {
-    QTemporaryDir dir;
+TEST_F(PipelineSizes, AnyOtherAngleTurnsWithinTheBoundingBoxAndLeavesCornersTransparent) {
     const std::string path = writeQuadrantPhoto(dir, "q.png", 200, 100);
-    Effects& effects = Effects::sharedEffects();
-    effects.resetEffects();
     effects.setRotationDegrees(30.0f);
     Image image(path);
     image.applyEffectsForPreview(true);
@@ -263,7 +234,6 @@ TEST(PipelineSizes, AnyOtherAngleTurnsWithinTheBoundingBoxAndLeavesCornersTransp
     const auto leftMiddle = out.getpoint(4, 100);
     EXPECT_GT(leftMiddle[0], 150.0);
     EXPECT_LT(leftMiddle[2], 100.0);
-    effects.resetEffects();
 }
 
 } // namespace

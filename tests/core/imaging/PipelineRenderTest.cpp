@@ -18,20 +18,6 @@ using vips::VImage;
 
 namespace {
 
-void setJobT(Effects& effects, float maximum) {
-    effects.resetEffects();
-    effects.setBrightnessValue(0.1f);
-    effects.setContrastValue(1.1f);
-    effects.setSaturationValue(1.2f);
-    for (auto set : {&Effects::setCropLeftPercentage, &Effects::setCropRightPercentage,
-                     &Effects::setCropTopPercentage, &Effects::setCropBottomPercentage}) {
-        (effects.*set)(0.05f);
-    }
-    effects.setRotationDegrees(90.0f);
-    effects.setScaleXMaximumPixels(maximum);
-    effects.setScaleYMaximumPixels(maximum);
-}
-
 // One set of effects, as the controls hold them.
 struct Recipe {
     const char* name;
@@ -65,6 +51,16 @@ struct Recipe {
         e.setScaleYMaximumPixels(maximumY);
     }
 };
+
+// Colour, a crop on every side and a quarter turn, to at most 512 pixels.
+const Recipe jobT{.name = "job T",
+                  .brightness = 0.1f,
+                  .contrast = 1.1f,
+                  .saturation = 1.2f,
+                  .cropFraction = {0.05f, 0.05f, 0.05f, 0.05f},
+                  .degrees = 90,
+                  .maximumX = 512,
+                  .maximumY = 512};
 
 // The strict order and the fast render of one photo under one recipe.
 std::pair<VImage, VImage> strictAndFast(const std::string& photo, const Recipe& recipe) {
@@ -122,14 +118,7 @@ TEST(PipelineRender, FastRenderStaysWithinOnePercentOfTheStrictOrder) {
         {.name = "contrast 2", .contrast = 2.0f, .maximumX = 400, .maximumY = 400},
         {.name = "grey", .saturation = 0.0f, .maximumX = 300, .maximumY = 0},
         {.name = "saturation 2", .saturation = 2.0f, .scaleX = 0.25f, .scaleY = 0.25f},
-        {.name = "job T",
-         .brightness = 0.1f,
-         .contrast = 1.1f,
-         .saturation = 1.2f,
-         .cropFraction = {0.05f, 0.05f, 0.05f, 0.05f},
-         .degrees = 90,
-         .maximumX = 512,
-         .maximumY = 512},
+        jobT,
         {.name = "all at once",
          .brightness = -0.3f,
          .contrast = 1.7f,
@@ -252,7 +241,9 @@ TEST(PipelineRender, ZoomRendersTheSamePictureSmaller) {
     QTemporaryDir dir;
     const std::string photo = writeQuadrantPhoto(dir, "q.jpg", 800, 600);
     Effects& effects = Effects::sharedEffects();
-    setJobT(effects, 0.0f);
+    Recipe unbounded = jobT;
+    unbounded.maximumX = unbounded.maximumY = 0;
+    unbounded.apply(effects);
     Image image(photo);
     const Picture picture = image.imageWithEffects();
     effects.resetEffects();

@@ -219,21 +219,13 @@ private Q_SLOTS:
     }
 
     void everySkinPictureIsCompiledIn() {
-        const QStringList names{"launch.png",
-                                "launch-background.png",
-                                "bg-preview.png",
-                                "toolbar-preview.png",
-                                "toolbar-file-area.png",
-                                "bg-file-area.png",
-                                "toolbar-actions.png",
-                                "bg-actions.png",
-                                "button-go-normal.png",
-                                "button-go-highlighted.png",
-                                "button-open-normal.png",
-                                "button-open-highlighted.png",
-                                "action-item.png",
-                                "action-item-activated.png",
-                                "Vantrel Folder.png"};
+        const QStringList names =
+            QStringLiteral("launch.png,launch-background.png,bg-preview.png,toolbar-preview.png,"
+                           "toolbar-file-area.png,bg-file-area.png,toolbar-actions.png,"
+                           "bg-actions.png,button-go-normal.png,button-go-highlighted.png,"
+                           "button-open-normal.png,button-open-highlighted.png,action-item.png,"
+                           "action-item-activated.png,Vantrel Folder.png")
+                .split(',');
         for (const QString& name : names) {
             QVERIFY2(!skinPicture(name).isNull(), qPrintable(name));
         }

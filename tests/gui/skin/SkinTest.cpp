@@ -25,12 +25,16 @@ public:
     using Split::moveSplitter;
 };
 
-template <typename Split> void addPanes(Split& split, int count) {
+// Gives the split `count` panes that may shrink to nothing and shows it at the size.
+template <typename Split> bool showWithPanes(Split& split, int count, int width, int height) {
     for (int i = 0; i < count; ++i) {
         auto* pane = new QWidget(&split);
         pane->setMinimumSize(0, 0);
         split.addWidget(pane);
     }
+    split.resize(width, height);
+    split.show();
+    return QTest::qWaitForWindowExposed(&split);
 }
 
 } // namespace
@@ -39,7 +43,7 @@ class SkinTest : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void tilesInARowHugTheTopEdge() {
+    void tilesHugTheTopEdgeAndCoverTheView() {
         const QList<QPointF> origins = skin::rowTileOrigins(QSizeF(100, 40), QSizeF(30, 10));
         QCOMPARE(origins, (QList<QPointF>{{0, 30}, {30, 30}, {60, 30}, {90, 30}}));
         const QList<QRectF> painted =
@@ -51,9 +55,8 @@ private Q_SLOTS:
         QCOMPARE(skin::rowTileOrigins(QSizeF(20, 20), QSizeF(30, 30)), (QList<QPointF>{{0, -10}}));
         QCOMPARE(skin::tileRectsFlipped(QSizeF(20, 20), QSizeF(30, 30), false),
                  (QList<QRectF>{{0, 0, 30, 30}}));
-    }
 
-    void tilesInAColumnCoverTheHeight() {
+        // A column starts at the top edge and runs down, its last copy cut at the bottom.
         QCOMPARE(skin::columnTileOrigins(QSizeF(40, 100), QSizeF(10, 30)),
                  (QList<QPointF>{{0, 70}, {0, 40}, {0, 10}, {0, -20}}));
         QCOMPARE(
@@ -64,9 +67,7 @@ private Q_SLOTS:
                  (QList<QPointF>{{0, 75}, {0, 50}, {0, 25}, {0, 0}}));
         QCOMPARE(skin::columnTileOrigins(QSizeF(20, 20), QSizeF(10, 30)),
                  (QList<QPointF>{{0, -10}}));
-    }
-
-    void tilesOfAPictureWithoutAreaAreNone() {
+        // A picture or a view without area has no copies.
         QVERIFY(skin::rowTileOrigins(QSizeF(100, 40), QSizeF(0, 10)).isEmpty());
         QVERIFY(skin::columnTileOrigins(QSizeF(100, 40), QSizeF(10, 0)).isEmpty());
         QVERIFY(skin::rowTileOrigins(QSizeF(0, 40), QSizeF(10, 10)).isEmpty());
@@ -123,7 +124,7 @@ private Q_SLOTS:
         QCOMPARE(at(painted, 29, 19), kUnpainted);
     }
 
-    void splitLimitsFollowTheHeight() {
+    void splitLimitsFollowTheHeightAndClamp() {
         const skin::SplitLimits sideBySide = skin::sideBySideSplitLimits(QSizeF(1000, 600));
         QCOMPARE(sideBySide.minimum, 250.0);
         QCOMPARE(sideBySide.maximum, 540.0);
@@ -141,9 +142,7 @@ private Q_SLOTS:
         QCOMPARE(horizontal.constrainMaxCoordinate(0), 480.0);
         QVERIFY(horizontal.canCollapseSubview(0));
         QVERIFY(horizontal.shouldAdjustSizeOfSubview(1));
-    }
 
-    void splitLimitsOfATinyViewCollapseToTheMinimum() {
         // 90 % of a 200-high view is below the fixed 250: a divider still gets one position.
         const skin::SplitLimits limits = skin::sideBySideSplitLimits(QSizeF(1000, 200));
         QCOMPARE(limits.clamp(100.0), 250.0);
@@ -156,10 +155,7 @@ private Q_SLOTS:
 
     void splitViewsClampADraggedDivider() {
         DraggableSplit<M_VerticalSplitView> sideBySide;
-        addPanes(sideBySide, 2);
-        sideBySide.resize(1000, 600);
-        sideBySide.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&sideBySide));
+        QVERIFY(showWithPanes(sideBySide, 2, 1000, 600));
         QSignalSpy moved(&sideBySide, &QSplitter::splitterMoved);
 
         sideBySide.moveSplitter(100, 1);
@@ -171,10 +167,7 @@ private Q_SLOTS:
         QVERIFY(!moved.isEmpty());
 
         DraggableSplit<M_HorizontalSplitView> stacked;
-        addPanes(stacked, 3);
-        stacked.resize(300, 600);
-        stacked.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&stacked));
+        QVERIFY(showWithPanes(stacked, 3, 300, 600));
         stacked.moveSplitter(20, 1);
         QCOMPARE(stacked.dividerPosition(1), 120);
         stacked.moveSplitter(595, 2);
@@ -183,10 +176,7 @@ private Q_SLOTS:
 
     void splitViewClampsADividerPushedByAResize() {
         DraggableSplit<M_VerticalSplitView> split;
-        addPanes(split, 2);
-        split.resize(1000, 600);
-        split.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&split));
+        QVERIFY(showWithPanes(split, 2, 1000, 600));
         split.moveSplitter(520, 1);
         QCOMPARE(split.dividerPosition(1), 520);
 
