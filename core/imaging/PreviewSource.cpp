@@ -1,5 +1,6 @@
 #include "core/imaging/PreviewSource.h"
 
+#include "core/imaging/DecodeLimits.h"
 #include "core/imaging/WorkingImage.h"
 
 #include <QFile>
@@ -23,6 +24,16 @@ std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& pa
     if (!header) {
         if (error)
             *error = QStringLiteral("The photo cannot be read.");
+        return nullptr;
+    }
+    // A photo beyond the sample limit is refused by its header, as its export would be:
+    // one panorama or bomb must not take the window's memory.
+    const PixelSize stored = header->sourcePixelSize();
+    if (exceedsSampleLimit(stored.width, stored.height, header->sourceBands())) {
+        if (error)
+            *error = QStringLiteral("The photo is too large to preview (%1 x %2 pixels).")
+                         .arg(stored.width)
+                         .arg(stored.height);
         return nullptr;
     }
     try {

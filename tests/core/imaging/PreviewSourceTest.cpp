@@ -108,4 +108,8 @@ TEST(PreviewSource, ServesItsFileAtTheZoomsItWasDecodedFor) {
     QString why;
     EXPECT_FALSE(PreviewSource::decode(path, 0.5, &why));
     EXPECT_FALSE(why.isEmpty());
+    // A bomb is refused by its header before a pixel is read.
+    const std::string bomb = writeBombPng(dir, "bomb.png", 16000, 16000, 2, 8);
+    EXPECT_FALSE(PreviewSource::decode(bomb, 0.05, &why));
+    EXPECT_EQ(why, "The photo is too large to preview (16000 x 16000 pixels).");
 }
