@@ -84,6 +84,10 @@ VantrelController::~VantrelController() {
     }
     if (gController == this)
         gController = nullptr;
+    // The base class tears the window down after this: a field that loses its focus then
+    // must not call back into the controller that is already gone.
+    for (QObject* child : findChildren<QObject*>())
+        QObject::disconnect(child, nullptr, this, nullptr);
 }
 
 VantrelController* VantrelController::controller() {
