@@ -1,19 +1,13 @@
 #include "core/imaging/EightBitColourMap.h"
 
+#include "core/imaging/PixelLoop.h"
+
 #include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vips/vips8>
 
 using vips::VImage;
-
-// Pixel loops on one thread's own region, reading shared tables that never change: the
-// thread sanitizer's checks of every sample would only make them a hundred times slower.
-#if defined(__SANITIZE_THREAD__)
-#define PIXEL_LOOP __attribute__((no_sanitize("thread")))
-#else
-#define PIXEL_LOOP
-#endif
 
 namespace vantrel {
 

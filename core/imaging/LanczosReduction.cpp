@@ -1,5 +1,7 @@
 #include "core/imaging/LanczosReduction.h"
 
+#include "core/imaging/PixelLoop.h"
+
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -8,14 +10,6 @@
 #include <vips/vips8>
 
 using vips::VImage;
-
-// Pixel loops on one thread's own region, reading shared tables that never change: the
-// thread sanitizer's checks of every sample would only make them a hundred times slower.
-#if defined(__SANITIZE_THREAD__)
-#define PIXEL_LOOP __attribute__((no_sanitize("thread")))
-#else
-#define PIXEL_LOOP
-#endif
 
 namespace vantrel {
 
