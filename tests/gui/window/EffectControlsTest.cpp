@@ -31,10 +31,7 @@ class EffectControlsTest : public QObject {
     QTemporaryDir mPhotos;
 
     template <typename T> T* outlet(const char* name) {
-        T* widget = mController->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("outlet %s missing", name);
-        return widget;
+        return test::outletNamed<T>(mController.get(), name);
     }
     Effects& effects() { return Effects::sharedEffects(); }
     QString text(const char* field) { return outlet<QLineEdit>(field)->text(); }

@@ -25,10 +25,7 @@ class PreviewLogicTest : public QObject {
     QTemporaryDir mPhotos;
 
     template <typename T> T* outlet(const char* name) {
-        T* widget = mController->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("outlet %s missing", name);
-        return widget;
+        return test::outletNamed<T>(mController.get(), name);
     }
     PreviewImageView* preview() { return mController->previewImage(); }
     ImageBrowserView* browser() { return mController->imageBrowser(); }

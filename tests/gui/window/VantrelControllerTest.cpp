@@ -69,10 +69,7 @@ class VantrelControllerTest : public QObject {
     QStringList mStartupLog;
 
     template <typename T> T* outlet(const char* name) {
-        T* widget = mController->findChild<T*>(QString::fromLatin1(name));
-        if (!widget)
-            qFatal("outlet %s missing", name);
-        return widget;
+        return test::outletNamed<T>(mController.get(), name);
     }
 
     void waitForImportToEnd() {
