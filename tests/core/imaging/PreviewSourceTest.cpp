@@ -1,4 +1,5 @@
 #include "core/imaging/PreviewSource.h"
+#include "bench/JobT.h"
 #include "core/imaging/Effects.h"
 #include "core/imaging/Image.h"
 #include "core/imaging/PixelResampling.h"
@@ -12,32 +13,11 @@ using namespace vantrel;
 using namespace vantrel::test;
 using vips::VImage;
 
-namespace {
-
-struct EffectsGuard {
-    ~EffectsGuard() { Effects::sharedEffects().resetEffects(); }
-};
-
-void setJobT() {
-    Effects& e = Effects::sharedEffects();
-    e.resetEffects();
-    e.setBrightnessValue(0.1f);
-    e.setContrastValue(1.1f);
-    e.setSaturationValue(1.2f);
-    e.setCropLeftPercentage(0.05f);
-    e.setCropRightPercentage(0.05f);
-    e.setCropTopPercentage(0.05f);
-    e.setCropBottomPercentage(0.05f);
-    e.setRotationDegrees(90.0f);
-}
-
-} // namespace
-
 // What the preview shows is what the export writes, at screen size: same steps, same order,
 // same sizes, within 1 % RMSE of the exported pixels resampled to the preview's size.
-TEST(PreviewSource, ThePreviewShowsWhatTheExportWrites) {
-    EffectsGuard guard;
-    QTemporaryDir dir;
+using PreviewSourceWithEffects = SharedEffectsTest;
+
+TEST_F(PreviewSourceWithEffects, ThePreviewShowsWhatTheExportWrites) {
     const std::vector<std::string> photos = {
         writeQuadrantPhoto(dir, "quadrants.png", 640, 400),
         testdataPath("real/jpeg/orientation/Landscape_0.jpg"),
@@ -46,7 +26,10 @@ TEST(PreviewSource, ThePreviewShowsWhatTheExportWrites) {
         const char* name;
         void (*set)();
     } jobs[] = {
-        {"job T", setJobT},
+        {"job T",
+         [] {
+             bench::setJobT(0);
+         }},
         {"pixel crop, 270, half size",
          [] {
              Effects& e = Effects::sharedEffects();
