@@ -9,6 +9,7 @@
 #include "core/imaging/Effects.h"
 #include "core/imaging/Image.h"
 #include "core/imaging/ImagingRuntime.h"
+#include "core/imaging/PreviewSource.h"
 #include "core/imaging/WorkingImage.h"
 
 #include <benchmark/benchmark.h>
@@ -74,11 +75,40 @@ void BM_Preview1280x800(benchmark::State& state) {
     }
 }
 
+// The preview in a 1280 x 800 view at Fit Screen: the first picture after selecting the
+// photo (its copy decoded for the zoom, then job T rendered from it), and the picture after
+// an effect change (job T rendered from that copy).
+double fitScreenZoom(Image& image) {
+    const Picture picture = image.imageWithEffects();
+    return std::min(1280.0 / picture.pixelWidth(), 800.0 / picture.pixelHeight());
+}
+
+void BM_PreviewFirstPicture(benchmark::State& state) {
+    setJobT(0);
+    Image image(photoPath);
+    const double zoom = fitScreenZoom(image);
+    for (auto _ : state) {
+        const auto source = PreviewSource::decode(photoPath, zoom);
+        benchmark::DoNotOptimize(image.imageWithEffects(source->pixels()).render(zoom));
+    }
+}
+
+void BM_PreviewEffectChange(benchmark::State& state) {
+    setJobT(0);
+    Image image(photoPath);
+    const double zoom = fitScreenZoom(image);
+    const auto source = PreviewSource::decode(photoPath, zoom);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(image.imageWithEffects(source->pixels()).render(zoom));
+}
+
 BENCHMARK(BM_BuildPipeline)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_JobT_Fast)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_JobT_ReorderedFullDecode)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_JobT_StrictOrder)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Preview1280x800)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PreviewFirstPicture)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PreviewEffectChange)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // How far the fast paths are from the strict order, printed once before the timings.
 void reportFidelity() {

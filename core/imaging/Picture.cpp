@@ -3,6 +3,8 @@
 #include "core/imaging/DisplayBitmap.h"
 #include "core/imaging/WorkingImage.h"
 
+#include <algorithm>
+
 namespace vantrel {
 
 Picture::Picture(std::shared_ptr<const WorkingImage> image) : mImage(std::move(image)) {}
@@ -15,7 +17,24 @@ int Picture::pixelHeight() const {
     return mImage ? mImage->pixelSize().height : 0;
 }
 
+namespace {
+
+// libvips asks this now and then while it computes an image; a render nobody wants any more
+// is told to stop there.
+void stopWhenUnwanted(VipsImage* image, VipsProgress*, void* wanted) {
+    if (!(*static_cast<const std::function<bool()>*>(wanted))())
+        vips_image_set_kill(image, TRUE);
+}
+
+} // namespace
+
 std::optional<Bitmap> Picture::render(double zoom, QString* error) const {
+    return renderPart(zoom, std::nullopt, {}, error);
+}
+
+std::optional<Bitmap> Picture::renderPart(double zoom, const std::optional<PixelRect>& part,
+                                          const std::function<bool()>& wanted,
+                                          QString* error) const {
     if (!mImage) {
         if (error) {
             *error = QStringLiteral("The photo cannot be read.");
@@ -23,7 +42,19 @@ std::optional<Bitmap> Picture::render(double zoom, QString* error) const {
         return std::nullopt;
     }
     try {
-        return bitmapFromDisplayImage(toDisplayBands(mImage->render({zoom})));
+        vips::VImage image = toDisplayBands(mImage->render({zoom}));
+        if (part) {
+            const int left = std::clamp(part->left, 0, image.width() - 1);
+            const int top = std::clamp(part->top, 0, image.height() - 1);
+            image = image.extract_area(left, top, std::clamp(part->width, 1, image.width() - left),
+                                       std::clamp(part->height, 1, image.height() - top));
+        }
+        if (wanted) {
+            vips_image_set_progress(image.get_image(), TRUE);
+            g_signal_connect(image.get_image(), "eval", G_CALLBACK(stopWhenUnwanted),
+                             const_cast<std::function<bool()>*>(&wanted));
+        }
+        return bitmapFromDisplayImage(image);
     } catch (const vips::VError& failure) {
         if (error) {
             *error = QString::fromUtf8(failure.what()).trimmed();

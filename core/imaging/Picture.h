@@ -1,6 +1,9 @@
 #pragma once
 
+#include "core/imaging/PixelGeometry.h"
+
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -35,6 +38,12 @@ public:
     // Renders at the zoom (1 = full size, 0.25 = a quarter). A photo that turns out to be
     // undecodable only now (truncated, replaced on disk) gives nothing and says why.
     std::optional<Bitmap> render(double zoom, QString* error = nullptr) const;
+    // Renders only `part` of the picture at the zoom (in pixels of the zoomed picture,
+    // clipped to it): what is outside is never computed. `wanted` is asked while the pixels
+    // are computed; once it says no, the work stops and nothing is returned.
+    std::optional<Bitmap> renderPart(double zoom, const std::optional<PixelRect>& part,
+                                     const std::function<bool()>& wanted,
+                                     QString* error = nullptr) const;
 
     const std::shared_ptr<const WorkingImage>& workingImage() const { return mImage; }
 

@@ -1,10 +1,12 @@
 #include "core/imaging/PreviewSource.h"
 
 #include "core/imaging/DecodeLimits.h"
+#include "core/imaging/PixelResampling.h"
 #include "core/imaging/WorkingImage.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace vantrel {
 namespace {
@@ -17,7 +19,7 @@ QFileInfo fileStatus(const std::string& path) {
 
 } // namespace
 
-std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& path, double scale,
+std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& path, double zoom,
                                                            QString* error) {
     const QFileInfo before = fileStatus(path);
     auto header = WorkingImage::fromFile(path);
@@ -37,13 +39,24 @@ std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& pa
         return nullptr;
     }
     try {
+        vips::VImage decoded = header->decodeShrunk(std::min(1.0, 2.0 * zoom));
+        // A copy that its loader could not shrink enough is resampled to twice the zoom:
+        // every effect change would otherwise resample far more pixels than are shown.
+        if (decoded.width() > 4.0 * zoom * stored.width) {
+            const double scale = std::min(1.0, 2.0 * zoom);
+            decoded = resampleTo(decoded, pixelCount(stored.width * scale),
+                                 pixelCount(stored.height * scale));
+        }
         // Made in memory now: every later effect change reads these pixels, never the file.
-        const vips::VImage decoded = header->render({scale}).copy_memory();
+        decoded = decoded.copy_memory();
+        // The copy can be read in any order, whatever its decoder could.
+        decoded.remove(VIPS_META_SEQUENTIAL);
         auto source = std::shared_ptr<PreviewSource>(new PreviewSource());
         source->mPath = path;
         source->mFileSize = before.size();
         source->mModified = before.lastModified();
-        source->mScale = scale;
+        source->mScale = std::min(double(decoded.width()) / stored.width,
+                                  double(decoded.height()) / stored.height);
         source->mPixels = WorkingImage::fromPixels(decoded, header->extent());
         source->mHeader = std::move(header);
         return source;

@@ -20,10 +20,13 @@ class WorkingImage;
 // both give the picture's true size and, from the copy, its pixels at any zoom up to scale().
 class PreviewSource {
 public:
-    // Decodes the photo at `scale` (0 < scale <= 1) with the render plan's own resampling.
-    // Reads the file: call it on a worker. Nothing when the photo cannot be decoded; `error`
-    // then says why.
-    static std::shared_ptr<const PreviewSource> decode(const std::string& path, double scale,
+    // Decodes the photo for showing it at `zoom` (0 < zoom <= 1) into a copy of at least twice
+    // the zoom, so that the copy's rounded crop edges move the picture by at most a quarter
+    // of a shown pixel: a JPEG with its loader's own shrinking as far as that allows (which,
+    // like the export's, leaves the resampling twice the final size to work on), other
+    // photos resampled to twice the zoom. Reads the file: call it on a worker. Nothing when
+    // the photo cannot be decoded; `error` then says why.
+    static std::shared_ptr<const PreviewSource> decode(const std::string& path, double zoom,
                                                        QString* error = nullptr);
 
     const std::string& path() const { return mPath; }

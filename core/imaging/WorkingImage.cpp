@@ -195,6 +195,21 @@ VImage WorkingImage::load(int shrink, bool sequential) const {
     return openPhoto(mSource->path, shrink, sequential, mSource->jpeg);
 }
 
+VImage WorkingImage::decodeShrunk(double fraction) const {
+    int shrink = 1;
+    if (mSource->jpeg && !mSource->pixels) {
+        const PixelSize size = mSource->pixelSize;
+        // The loader rounds a shrunk side up.
+        const auto keeps = [&](int side, int by) {
+            return (side + by - 1) / by >= fraction * side;
+        };
+        while (shrink < 8 && keeps(size.width, shrink * 2) && keeps(size.height, shrink * 2)) {
+            shrink *= 2;
+        }
+    }
+    return load(shrink, true);
+}
+
 VImage WorkingImage::cropOnGrid(const VImage& loaded) const {
     if (!mCrop) {
         return loaded;
@@ -299,8 +314,9 @@ VImage WorkingImage::render(const RenderOptions& options) const {
     }
     if (turns != 0) {
         // A turn reads its input in columns, which a sequentially decoded file cannot give:
-        // the small resampled result is made in memory first.
-        image = rotatePixels(image.copy_memory());
+        // the small resampled result is made in memory first. Pixels already in memory are
+        // turned as they are asked for, so that a part of the picture costs only its pixels.
+        image = rotatePixels(mSource->pixels ? image : image.copy_memory());
     }
     return image;
 }

@@ -61,6 +61,11 @@ public:
     // Throws vips::VError when the file cannot be decoded.
     vips::VImage render(const RenderOptions& options) const;
 
+    // The photo as stored, decoded sequentially with the loader's own shrinking (a JPEG at
+    // 1/2, 1/4 or 1/8) as far as both sides keep at least `fraction` of their pixels; other
+    // photos whole. Pixels are computed by the caller. Throws vips::VError.
+    vips::VImage decodeShrunk(double fraction) const;
+
     const std::string& sourcePath() const;
     // The photo as stored: what decoding it costs, known from its header alone.
     PixelSize sourcePixelSize() const;

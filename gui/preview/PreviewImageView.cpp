@@ -8,6 +8,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QUrl>
+#include <cmath>
 
 namespace vantrel {
 
@@ -17,30 +18,51 @@ PreviewImageView::PreviewImageView(QWidget* parent) : QWidget(parent) {
 }
 
 void PreviewImageView::setImage(const QImage& image) {
-    mImage = image;
+    const QSizeF size = QSizeF(image.size()) / image.devicePixelRatio();
+    setImagePart(image, size, QRectF(QPointF(0, 0), size));
+}
+
+void PreviewImageView::setImagePart(const QImage& part, const QSizeF& photoSize,
+                                    const QRectF& where) {
+    mImage = part;
+    mPhotoSize = photoSize;
+    mPart = where;
     mShowsPlaceholder = false;
     update();
 }
 
 void PreviewImageView::showPlaceholder() {
-    mImage = skinPicture(QStringLiteral("launch.png")).toImage();
+    setImage(skinPicture(QStringLiteral("launch.png")).toImage());
     mShowsPlaceholder = true;
-    update();
 }
 
 QSize PreviewImageView::imageSize() const {
-    return (QSizeF(mImage.size()) / mImage.devicePixelRatio()).toSize();
+    return mPhotoSize.toSize();
+}
+
+bool PreviewImageView::coversVisibleArea() const {
+    const double z = mZoomFactor;
+    const QSizeF shown(width() / z, height() / z);
+    const QRectF visible(QPointF((mPhotoSize.width() - shown.width()) / 2,
+                                 (mPhotoSize.height() - shown.height()) / 2),
+                         shown);
+    return mPart.contains(visible.intersected(QRectF(QPointF(0, 0), mPhotoSize)));
+}
+
+void PreviewImageView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!mShowsPlaceholder && !mImage.isNull() && !coversVisibleArea())
+        Q_EMIT visibleAreaUncovered();
 }
 
 void PreviewImageView::paintEvent(QPaintEvent*) {
     if (mImage.isNull())
         return;
     QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    const QSizeF image = QSizeF(mImage.size()) / mImage.devicePixelRatio();
     if (mShowsPlaceholder) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
         // The placeholder keeps its own size, centred, and shrinks only to fit.
-        QSizeF shown = image;
+        QSizeF shown = mPhotoSize;
         if (shown.width() > width() || shown.height() > height())
             shown.scale(size(), Qt::KeepAspectRatio);
         const QRectF target(QPointF((width() - shown.width()) / 2, (height() - shown.height()) / 2),
@@ -49,10 +71,21 @@ void PreviewImageView::paintEvent(QPaintEvent*) {
         return;
     }
     const double z = mZoomFactor;
-    painter.translate(width() * 0.5 - z * image.width() * 0.5,
-                      height() * 0.5 - z * image.height() * 0.5);
-    painter.scale(z, z);
-    painter.drawImage(QRectF(QPointF(0, 0), image), mImage);
+    const QPointF origin(width() * 0.5 - z * mPhotoSize.width() * 0.5,
+                         height() * 0.5 - z * mPhotoSize.height() * 0.5);
+    QRectF target(origin + mPart.topLeft() * z, mPart.size() * z);
+    // A picture rendered at the zoom shown is copied pixel for pixel, on whole pixels: no
+    // filtering, and the cheapest drawing while a slider moves.
+    const double ratio = devicePixelRatioF();
+    if (std::abs(target.width() * ratio - mImage.width()) < 1.0 &&
+        std::abs(target.height() * ratio - mImage.height()) < 1.0) {
+        target.moveTopLeft(QPointF(std::round(target.left() * ratio) / ratio,
+                                   std::round(target.top() * ratio) / ratio));
+        target.setSize(QSizeF(mImage.size()) / ratio);
+    } else {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    }
+    painter.drawImage(target, mImage);
 }
 
 // Only local files and folders can be added; a web address is refused at once, as the

@@ -40,15 +40,12 @@ void VantrelController::reloadImageAfterApplyingEffects() {
     // Another photo or zoom: decode it once on a worker, then render from that copy. The old
     // copy goes now, so that at most one photo's pixels are held at a time.
     mPreviewSource.reset();
-    // Twice the shown size: the effects' crop edges, rounded to the copy's pixels, then move
-    // the picture by at most a quarter of a screen pixel.
-    const double scale = std::min(1.0, 2.0 * zoom);
     auto latest = mPreviewGeneration;
     QPointer<VantrelController> controller = this;
-    QThreadPool::globalInstance()->start([path, zoom, scale, generation, latest, controller] {
+    QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller] {
         if (latest->load() != generation)
             return;
-        std::shared_ptr<const PreviewSource> source = PreviewSource::decode(path, scale);
+        std::shared_ptr<const PreviewSource> source = PreviewSource::decode(path, zoom);
         QMetaObject::invokeMethod(controller, [source, path, zoom, generation, latest, controller] {
             if (!controller || latest->load() != generation)
                 return;
@@ -92,21 +89,54 @@ void VantrelController::renderPreview(Image& photo,
     const Picture picture =
         withEffects ? photo.imageWithEffects(source->pixels()) : Picture(source->pixels());
     systemLog(notes.logLines);
+    const QSizeF photoSize(exact.pixelWidth(), exact.pixelHeight());
+    const std::optional<PixelRect> part = visiblePart(photoSize, zoom);
     auto latest = mPreviewGeneration;
     QPointer<PreviewImageView> view = mUi->mPreviewImage;
-    QThreadPool::globalInstance()->start([exact, picture, zoom, generation, latest, view] {
-        if (latest->load() != generation)
-            return;
-        std::optional<Bitmap> bitmap = picture.render(zoom);
-        QImage image = bitmap ? screenImageFromBitmap(*bitmap) : QImage();
-        // Drawn at the photo's own size: the view scales it by its zoom factor.
-        if (!image.isNull())
-            image.setDevicePixelRatio(static_cast<double>(image.width()) / exact.pixelWidth());
-        QMetaObject::invokeMethod(view, [image, generation, latest, view] {
-            if (view && latest->load() == generation)
-                view->setImage(image);
+    QThreadPool::globalInstance()->start(
+        [picture, photoSize, zoom, part, generation, latest, view] {
+            const auto wanted = [latest, generation] {
+                return latest->load() == generation;
+            };
+            if (!wanted())
+                return;
+            std::optional<Bitmap> bitmap = picture.renderPart(zoom, part, wanted);
+            QImage image = bitmap ? screenImageFromBitmap(*bitmap) : QImage();
+            // Where the picture lies on the photo, in photo pixels: the view scales it by its
+            // zoom factor.
+            QRectF where(QPointF(0, 0), photoSize);
+            if (part && !image.isNull()) {
+                const double perPixel =
+                    photoSize.width() / std::max(1, pixelCount(photoSize.width() * zoom));
+                where = QRectF(part->left * perPixel, part->top * perPixel,
+                               image.width() * perPixel, image.height() * perPixel);
+            }
+            QMetaObject::invokeMethod(view, [image, photoSize, where, generation, latest, view] {
+                if (view && latest->load() == generation)
+                    view->setImagePart(image, photoSize, where);
+            });
         });
-    });
+}
+
+std::optional<PixelRect> VantrelController::visiblePart(const QSizeF& photoSize,
+                                                        double zoom) const {
+    // The view shows the photo centred: at zooms where the photo is larger than the view,
+    // only the middle of it (plus a margin for small resizes) is rendered.
+    constexpr int kMargin = 64;
+    const PreviewImageView* view = mUi->mPreviewImage;
+    const double shownPerPhotoPixel = view->zoomFactor() * view->devicePixelRatioF();
+    const double renderedPerShown = zoom / std::max(shownPerPhotoPixel, 1e-6);
+    const int rendered[] = {pixelCount(photoSize.width() * zoom),
+                            pixelCount(photoSize.height() * zoom)};
+    const double viewSide[] = {view->width() * view->devicePixelRatioF(),
+                               view->height() * view->devicePixelRatioF()};
+    int span[2];
+    for (int axis = 0; axis < 2; ++axis)
+        span[axis] = std::min(rendered[axis],
+                              int(std::ceil(viewSide[axis] * renderedPerShown)) + 2 * kMargin);
+    if (span[0] >= rendered[0] && span[1] >= rendered[1])
+        return std::nullopt;
+    return PixelRect{(rendered[0] - span[0]) / 2, (rendered[1] - span[1]) / 2, span[0], span[1]};
 }
 
 double VantrelController::previewRenderZoom() const {

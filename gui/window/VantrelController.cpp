@@ -331,6 +331,8 @@ void VantrelController::connectActions() {
             [this] { selectTabViewItemSave(mUi->mSaveButton); });
     connect(ui.mPreviewImageZoomSlider, &QSlider::valueChanged, this,
             [this] { previewImageZoomSliderDidChange(mUi->mPreviewImageZoomSlider); });
+    connect(ui.mPreviewImage, &PreviewImageView::visibleAreaUncovered, this,
+            [this] { reloadImageAfterApplyingEffects(); });
     connect(ui.mActualSizeButton, &QPushButton::clicked, this,
             [this] { fitToScreenActualSizeDidChange(mUi->mActualSizeButton); });
     connect(ui.mFitToScreenButton, &QPushButton::clicked, this,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/imaging/PixelGeometry.h"
 #include "gui/browser/ImageBrowserDelegate.h"
 #include "gui/window/ExportRunParts.h"
 
@@ -206,6 +207,9 @@ private:
     void setUpEffectControls();
     void connectEffectControls();
     double previewRenderZoom() const;
+    // The part of the picture rendered at `zoom` that the preview shows, or nothing when it
+    // shows all of it.
+    std::optional<PixelRect> visiblePart(const QSizeF& photoSize, double zoom) const;
     void previewSourceDecoded(std::shared_ptr<const PreviewSource> source, const std::string& path,
                               double zoom, unsigned generation);
     void renderPreview(Image& photo, const std::shared_ptr<const PreviewSource>& source,

@@ -7,6 +7,7 @@
 #include "tests/core/TestImages.h"
 
 #include <QFile>
+#include <cstring>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -45,11 +46,10 @@ TEST_F(PreviewSourceWithEffects, ThePreviewShowsWhatTheExportWrites) {
     for (const std::string& path : photos) {
         for (const auto& job : jobs) {
             job.set();
-            // Decoded at twice the zoom, as the preview does: the copy's rounded crop edges
-            // then move the picture by at most a quarter of a shown pixel.
-            for (double zoom : {0.2, 0.5}) {
+            // A JPEG's copy is shrunk by its loader at 0.13 and 0.2; the PNG's is resampled.
+            for (double zoom : {0.13, 0.2, 0.5}) {
                 SCOPED_TRACE(path + " / " + job.name + " / zoom " + std::to_string(zoom));
-                const auto source = PreviewSource::decode(path, std::min(1.0, 2 * zoom));
+                const auto source = PreviewSource::decode(path, zoom);
                 ASSERT_TRUE(source);
                 Image photo(path);
                 const Picture exact = photo.imageWithEffects(source->header());
@@ -64,32 +64,64 @@ TEST_F(PreviewSourceWithEffects, ThePreviewShowsWhatTheExportWrites) {
                 EXPECT_NEAR(preview.width(), exact.pixelWidth() * zoom, 1.0);
                 EXPECT_NEAR(preview.height(), exact.pixelHeight() * zoom, 1.0);
                 EXPECT_LT(relativeRmse(expected, preview), 0.01);
+                // A part rendered alone holds exactly the whole picture's pixels there.
+                const PixelRect part{preview.width() / 3, preview.height() / 4, preview.width() / 2,
+                                     preview.height() / 2};
+                const auto whole = shown.render(zoom);
+                const auto alone = shown.renderPart(zoom, part, [] { return true; });
+                ASSERT_TRUE(whole && alone);
+                ASSERT_EQ(alone->width, part.width);
+                ASSERT_EQ(alone->height, part.height);
+                const size_t row = size_t(whole->width) * whole->bands;
+                for (int y = 0; y < part.height; ++y)
+                    ASSERT_EQ(0, std::memcmp(&alone->pixels[size_t(y) * part.width * alone->bands],
+                                             &whole->pixels[size_t(y + part.top) * row +
+                                                            size_t(part.left) * whole->bands],
+                                             size_t(part.width) * alone->bands))
+                        << "row " << y;
             }
         }
     }
 }
 
+TEST(PreviewSource, ARenderNobodyWantsStops) {
+    const auto pixels = WorkingImage::fromPixels(
+        VImage::black(4000, 4000, VImage::option()->set("bands", 3)).copy_memory(), {4000, 4000});
+    const Picture picture = Picture(pixels);
+    QString why;
+    EXPECT_FALSE(picture.renderPart(
+        0.9, std::nullopt, [] { return false; }, &why));
+    EXPECT_TRUE(picture.renderPart(0.01, std::nullopt, [] { return true; }));
+}
+
 TEST(PreviewSource, ServesItsFileAtTheZoomsItWasDecodedFor) {
     QTemporaryDir dir;
     const std::string path = writeQuadrantPhoto(dir, "photo.png", 200, 100);
-    const auto source = PreviewSource::decode(path, 0.5);
+    const auto source = PreviewSource::decode(path, 0.2);
     ASSERT_TRUE(source);
-    EXPECT_EQ(source->pixels()->pixelSize().width, 100);
+    // A photo that its loader cannot shrink is resampled to twice the zoom.
+    EXPECT_EQ(source->pixels()->pixelSize().width, 80);
     EXPECT_EQ(source->header()->pixelSize().width, 200);
+    // A JPEG is shrunk by its loader alone: 1800 x 1200 at 1/4 keeps twice the zoom of 0.11.
+    const auto shrunk =
+        PreviewSource::decode(testdataPath("real/jpeg/orientation/Landscape_0.jpg"), 0.11);
+    ASSERT_TRUE(shrunk);
+    EXPECT_EQ(shrunk->pixels()->pixelSize().width, 450);
+    EXPECT_EQ(shrunk->header()->pixelSize().width, 1800);
     const struct {
         double zoom;
         bool served;
-    } zooms[] = {{0.5, true}, {0.3, true}, {0.125, true}, {0.12, false}, {0.51, false}};
+    } zooms[] = {{0.4, true}, {0.25, true}, {0.1, true}, {0.09, false}, {0.41, false}};
     for (const auto& z : zooms)
         EXPECT_EQ(source->serves(path, z.zoom), z.served) << z.zoom;
-    EXPECT_FALSE(source->serves(path + "x", 0.5));
+    EXPECT_FALSE(source->serves(path + "x", 0.4));
     // The file changed on disk: read it afresh.
     writeQuadrantPhoto(dir, "photo.png", 200, 120);
-    EXPECT_FALSE(source->serves(path, 0.5));
+    EXPECT_FALSE(source->serves(path, 0.4));
     QFile::remove(QString::fromStdString(path));
-    EXPECT_FALSE(source->serves(path, 0.5));
+    EXPECT_FALSE(source->serves(path, 0.4));
     QString why;
-    EXPECT_FALSE(PreviewSource::decode(path, 0.5, &why));
+    EXPECT_FALSE(PreviewSource::decode(path, 0.25, &why));
     EXPECT_FALSE(why.isEmpty());
     // A bomb is refused by its header before a pixel is read.
     const std::string bomb = writeBombPng(dir, "bomb.png", 16000, 16000, 2, 8);

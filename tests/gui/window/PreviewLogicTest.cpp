@@ -121,6 +121,40 @@ private Q_SLOTS:
         preview()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
     }
 
+    // At Actual Pixels a photo larger than the view is rendered only around what is shown,
+    // in its place, and again when the view grows past it.
+    void largePhotosRenderOnlyWhatIsShown() {
+        const QString path = mPhotos.filePath("wide.png");
+        // Red tells the column: 0 at the left, 255 at the right.
+        const vips::VImage red =
+            (vips::VImage::xyz(1200, 900)[0] * (255.0 / 1199)).cast(VIPS_FORMAT_UCHAR);
+        red.bandjoin(red * 0).bandjoin(red * 0).cast(VIPS_FORMAT_UCHAR).pngsave(qPrintable(path));
+        ImageList images;
+        images.push_back(std::make_unique<Image>(QFile::encodeName(path).toStdString()));
+        AppData::sharedData().setCurrentImages(std::move(images));
+        browser()->reloadData();
+        browser()->setSelectionIndexes({0}, false);
+        const QSize before = preview()->minimumSize();
+        preview()->setFixedSize(300, 200);
+        outlet<ImageButton>("mActualSizeButton")->click();
+        QVERIFY(settled());
+        QCOMPARE(preview()->imageSize(), QSize(1200, 900));
+        const QImage part = preview()->image();
+        QVERIFY(part.width() < 600 && part.height() < 400);
+        QVERIFY(preview()->coversVisibleArea());
+        const int left = (1200 - part.width()) / 2;
+        QVERIFY(std::abs(qRed(part.pixel(0, part.height() / 2)) - left * 255 / 1199) <= 1);
+        QVERIFY(std::abs(qRed(part.pixel(part.width() - 1, 0)) -
+                         (left + part.width() - 1) * 255 / 1199) <= 1);
+        preview()->setFixedSize(900, 700);
+        QCoreApplication::sendPostedEvents();
+        QVERIFY(settled());
+        QVERIFY(preview()->image().width() > part.width());
+        QVERIFY(preview()->coversVisibleArea());
+        preview()->setMinimumSize(before);
+        preview()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
+
     // FX Off shows the photo untouched; the zoom stays as it was either way.
     void effectsSwitchKeepsTheZoom() {
         usePhotos(1);
