@@ -3,8 +3,6 @@
 #include "core/imaging/DisplayBitmap.h"
 #include "core/imaging/WorkingImage.h"
 
-#include <algorithm>
-
 namespace vantrel {
 
 Picture::Picture(std::shared_ptr<const WorkingImage> image) : mImage(std::move(image)) {}
@@ -42,13 +40,10 @@ std::optional<Bitmap> Picture::renderPart(double zoom, const std::optional<Pixel
         return std::nullopt;
     }
     try {
-        vips::VImage image = toDisplayBands(mImage->render({zoom}));
-        if (part) {
-            const int left = std::clamp(part->left, 0, image.width() - 1);
-            const int top = std::clamp(part->top, 0, image.height() - 1);
-            image = image.extract_area(left, top, std::clamp(part->width, 1, image.width() - left),
-                                       std::clamp(part->height, 1, image.height() - top));
-        }
+        RenderOptions options;
+        options.zoom = zoom;
+        options.part = part;
+        vips::VImage image = toDisplayBands(mImage->render(options));
         if (wanted) {
             vips_image_set_progress(image.get_image(), TRUE);
             g_signal_connect(image.get_image(), "eval", G_CALLBACK(stopWhenUnwanted),

@@ -11,6 +11,9 @@
 namespace vantrel {
 namespace {
 
+// The largest copy kept of the previewed photo; beyond it the file is read at each change.
+constexpr double kMaximumCopyBytes = 128.0 * 1024 * 1024;
+
 QFileInfo fileStatus(const std::string& path) {
     QFileInfo info(QFile::decodeName(path.c_str()));
     info.setCaching(false);
@@ -47,17 +50,27 @@ std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& pa
             decoded = resampleTo(decoded, pixelCount(stored.width * scale),
                                  pixelCount(stored.height * scale));
         }
-        // Made in memory now: every later effect change reads these pixels, never the file.
-        decoded = decoded.copy_memory();
-        // The copy can be read in any order, whatever its decoder could.
-        decoded.remove(VIPS_META_SEQUENTIAL);
         auto source = std::shared_ptr<PreviewSource>(new PreviewSource());
         source->mPath = path;
         source->mFileSize = before.size();
         source->mModified = before.lastModified();
-        source->mScale = std::min(double(decoded.width()) / stored.width,
-                                  double(decoded.height()) / stored.height);
-        source->mPixels = WorkingImage::fromPixels(decoded, header->extent());
+        const double bytes = double(decoded.width()) * decoded.height() * decoded.bands() *
+                             double(vips_format_sizeof(decoded.format()));
+        if (bytes > kMaximumCopyBytes) {
+            // A photo shown this large is rendered from its file, only the part on view,
+            // at every change: slower, but it never holds the whole photo.
+            source->mScale = 1.0;
+            source->mPixels = header;
+        } else {
+            // Made in memory now: every later effect change reads these pixels, never the
+            // file.
+            decoded = decoded.copy_memory();
+            // The copy can be read in any order, whatever its decoder could.
+            decoded.remove(VIPS_META_SEQUENTIAL);
+            source->mScale = std::min(double(decoded.width()) / stored.width,
+                                      double(decoded.height()) / stored.height);
+            source->mPixels = WorkingImage::fromPixels(decoded, header->extent());
+        }
         source->mHeader = std::move(header);
         return source;
     } catch (const vips::VError& failure) {

@@ -24,8 +24,9 @@ public:
     // the zoom, so that the copy's rounded crop edges move the picture by at most a quarter
     // of a shown pixel: a JPEG with its loader's own shrinking as far as that allows (which,
     // like the export's, leaves the resampling twice the final size to work on), other
-    // photos resampled to twice the zoom. Reads the file: call it on a worker. Nothing when
-    // the photo cannot be decoded; `error` then says why.
+    // photos resampled to twice the zoom. A copy that would take more than 128 MB is not
+    // made: the pictures are then rendered from the file, part by part. Reads the file: call
+    // it on a worker. Nothing when the photo cannot be decoded; `error` then says why.
     static std::shared_ptr<const PreviewSource> decode(const std::string& path, double zoom,
                                                        QString* error = nullptr);
 

@@ -50,6 +50,41 @@ VImage openPhoto(const std::string& path, int shrink, bool sequential, bool jpeg
     return VImage::new_from_source(source, "", options);
 }
 
+// The part of an image of `size`, clipped to it (at least one pixel).
+PixelRect clippedPart(const PixelRect& part, PixelSize size) {
+    PixelRect r;
+    r.left = std::clamp(part.left, 0, size.width - 1);
+    r.top = std::clamp(part.top, 0, size.height - 1);
+    r.width = std::clamp(part.width, 1, size.width - r.left);
+    r.height = std::clamp(part.height, 1, size.height - r.top);
+    return r;
+}
+
+VImage keepPart(const VImage& image, const std::optional<PixelRect>& part) {
+    if (!part) {
+        return image;
+    }
+    const PixelRect r = clippedPart(*part, {image.width(), image.height()});
+    return image.extract_area(r.left, r.top, r.width, r.height);
+}
+
+// Where `part` of an image turned by `turns` quarter turns counter-clockwise came from in
+// the image before the turn, whose size is `before`.
+PixelRect partBeforeTurn(const PixelRect& part, int turns, PixelSize before) {
+    const int right = part.left + part.width;
+    const int bottom = part.top + part.height;
+    switch (turns) {
+    case 1:
+        return {before.width - bottom, part.left, part.height, part.width};
+    case 2:
+        return {before.width - right, before.height - bottom, part.width, part.height};
+    case 3:
+        return {part.top, before.height - right, part.height, part.width};
+    default:
+        return part;
+    }
+}
+
 } // namespace
 
 WorkingImage::WorkingImage(std::shared_ptr<const Source> source) : mSource(std::move(source)) {}
@@ -279,7 +314,7 @@ VImage WorkingImage::pixels() const {
 VImage WorkingImage::render(const RenderOptions& options) const {
     const PixelSize target = targetSize(options.zoom);
     if (!options.reorder || (mDegrees && !isQuarterTurn(*mDegrees))) {
-        return resampleTo(pixels(), target.width, target.height);
+        return keepPart(resampleTo(pixels(), target.width, target.height), options.part);
     }
     const int turns = mDegrees ? quarterTurns(*mDegrees) : 0;
     // Quarter turns and resampling commute exactly, so resample first and turn the small
@@ -312,13 +347,19 @@ VImage WorkingImage::render(const RenderOptions& options) const {
     if (mColour && colourAfterResampling) {
         image = applyColourAdjustment(image, *mColour);
     }
-    if (turns != 0) {
-        // A turn reads its input in columns, which a sequentially decoded file cannot give:
-        // the small resampled result is made in memory first. Pixels already in memory are
-        // turned as they are asked for, so that a part of the picture costs only its pixels.
-        image = rotatePixels(mSource->pixels ? image : image.copy_memory());
+    if (turns == 0) {
+        return keepPart(image, options.part);
     }
-    return image;
+    // Only what the wanted part of the turned picture comes from is turned.
+    if (options.part) {
+        const PixelRect r = partBeforeTurn(clippedPart(*options.part, target), turns,
+                                           {image.width(), image.height()});
+        image = image.extract_area(r.left, r.top, r.width, r.height);
+    }
+    // A turn reads its input in columns, which a sequentially decoded file cannot give: the
+    // small resampled result is made in memory first. Pixels already in memory are turned
+    // as they are asked for.
+    return rotatePixels(mSource->pixels ? image : image.copy_memory());
 }
 
 } // namespace vantrel

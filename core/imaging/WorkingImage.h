@@ -20,6 +20,8 @@ struct RenderOptions {
     // Lets a JPEG be decoded at 1/2, 1/4 or 1/8 of its size (in the loader's DCT) when the
     // result is still at least the final size. Needs reorder.
     bool shrinkOnLoad = true;
+    // Only this part of the result, in its pixels (clipped to it), is computed.
+    std::optional<PixelRect> part = std::nullopt;
 };
 
 // A photo and the effects applied to it so far, as an immutable, lazily evaluated recipe:

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/imaging/Effects.h"
+#include "tests/core/BombFiles.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -19,13 +20,6 @@ std::string writeCoordinatePhoto(const QTemporaryDir& dir, const std::string& na
 // bottom-left blue, bottom-right grey. Saved losslessly in the format the name says.
 std::string writeQuadrantPhoto(const QTemporaryDir& dir, const std::string& name, int width,
                                int height);
-
-// Decompression bombs: valid files of a few hundred kilobytes whose pixels (all zero)
-// would take gigabytes. A PNG of the given colour type (0 grey, 2 RGB) and bit depth, and
-// a grey TIFF compressed with Deflate in one strip.
-std::string writeBombPng(const QTemporaryDir& dir, const std::string& name, int width, int height,
-                         int colourType, int bitDepth);
-std::string writeBombTiff(const QTemporaryDir& dir, const std::string& name, int width, int height);
 
 // Tests that set the one shared set of effects: each starts from the defaults and leaves them.
 class SharedEffectsTest : public ::testing::Test {

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QThreadPool>
 #include <QMutex>
 #include <QStandardPaths>
 #include <QThread>
@@ -84,6 +85,16 @@ bool waitUntil(const std::function<bool()>& done, int milliseconds) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(2);
     }
+    return true;
+}
+
+bool workersSettled() {
+    QThreadPool* pool = QThreadPool::globalInstance();
+    do {
+        if (!pool->waitForDone(60000))
+            return false;
+        QCoreApplication::sendPostedEvents();
+    } while (pool->activeThreadCount() > 0);
     return true;
 }
 

@@ -23,6 +23,10 @@ QStringList takeLoggedLines();
 // Waits, serving events, until `done` answers true or `milliseconds` pass.
 bool waitUntil(const std::function<bool()>& done, int milliseconds = 10000);
 
+// Waits until the shared worker pool is idle and what its jobs handed back to the GUI
+// thread has run, including the further jobs that started (a render after a decode).
+bool workersSettled();
+
 // The widget of type T named `name` among the children of `window`; the test program ends
 // when there is none.
 template <typename T> T* outletNamed(const QObject* window, const char* name) {

@@ -64,21 +64,27 @@ TEST_F(PreviewSourceWithEffects, ThePreviewShowsWhatTheExportWrites) {
                 EXPECT_NEAR(preview.width(), exact.pixelWidth() * zoom, 1.0);
                 EXPECT_NEAR(preview.height(), exact.pixelHeight() * zoom, 1.0);
                 EXPECT_LT(relativeRmse(expected, preview), 0.01);
-                // A part rendered alone holds exactly the whole picture's pixels there.
-                const PixelRect part{preview.width() / 3, preview.height() / 4, preview.width() / 2,
-                                     preview.height() / 2};
-                const auto whole = shown.render(zoom);
-                const auto alone = shown.renderPart(zoom, part, [] { return true; });
-                ASSERT_TRUE(whole && alone);
-                ASSERT_EQ(alone->width, part.width);
-                ASSERT_EQ(alone->height, part.height);
-                const size_t row = size_t(whole->width) * whole->bands;
-                for (int y = 0; y < part.height; ++y)
-                    ASSERT_EQ(0, std::memcmp(&alone->pixels[size_t(y) * part.width * alone->bands],
-                                             &whole->pixels[size_t(y + part.top) * row +
-                                                            size_t(part.left) * whole->bands],
-                                             size_t(part.width) * alone->bands))
-                        << "row " << y;
+                // A part rendered alone holds exactly the whole picture's pixels there, from
+                // the copy and from the file.
+                for (const Picture& picture : {shown, exact}) {
+                    const double at = picture.workingImage() == shown.workingImage() ? zoom : 0.3;
+                    const auto whole = picture.render(at);
+                    ASSERT_TRUE(whole);
+                    const PixelRect part{whole->width / 3, whole->height / 4, whole->width / 2,
+                                         whole->height / 2};
+                    const auto alone = picture.renderPart(at, part, [] { return true; });
+                    ASSERT_TRUE(alone);
+                    ASSERT_EQ(alone->width, part.width);
+                    ASSERT_EQ(alone->height, part.height);
+                    const size_t row = size_t(whole->width) * whole->bands;
+                    for (int y = 0; y < part.height; ++y)
+                        ASSERT_EQ(0,
+                                  std::memcmp(&alone->pixels[size_t(y) * part.width * alone->bands],
+                                              &whole->pixels[size_t(y + part.top) * row +
+                                                             size_t(part.left) * whole->bands],
+                                              size_t(part.width) * alone->bands))
+                            << "row " << y;
+                }
             }
         }
     }
@@ -123,6 +129,12 @@ TEST(PreviewSource, ServesItsFileAtTheZoomsItWasDecodedFor) {
     QString why;
     EXPECT_FALSE(PreviewSource::decode(path, 0.25, &why));
     EXPECT_FALSE(why.isEmpty());
+    // A copy beyond 128 MB is not made: the file is rendered part by part.
+    const std::string large = writeBombTiff(dir, "large.tif", 12000, 12000);
+    const auto fromFile = PreviewSource::decode(large, 1.0);
+    ASSERT_TRUE(fromFile);
+    EXPECT_EQ(fromFile->pixels(), fromFile->header());
+    EXPECT_TRUE(fromFile->serves(large, 0.3));
     // A bomb is refused by its header before a pixel is read.
     const std::string bomb = writeBombPng(dir, "bomb.png", 16000, 16000, 2, 8);
     EXPECT_FALSE(PreviewSource::decode(bomb, 0.05, &why));

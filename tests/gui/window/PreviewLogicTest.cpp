@@ -30,16 +30,7 @@ class PreviewLogicTest : public QObject {
     PreviewImageView* preview() { return mController->previewImage(); }
     ImageBrowserView* browser() { return mController->imageBrowser(); }
 
-    // A render may follow a decode: wait until handing over starts no further work.
-    static bool settled() {
-        QThreadPool* pool = QThreadPool::globalInstance();
-        do {
-            if (!pool->waitForDone(60000))
-                return false;
-            QCoreApplication::sendPostedEvents();
-        } while (pool->activeThreadCount() > 0);
-        return true;
-    }
+    static bool settled() { return test::workersSettled(); }
 
     // `count` photos, photo i being (100 + i) x 50 pixels, so the size tells which is shown.
     void usePhotos(int count) {
