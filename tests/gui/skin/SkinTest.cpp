@@ -57,19 +57,16 @@ QColor at(const QImage& image, int x, int y) {
     return image.pixelColor(x, y);
 }
 
-struct Pixel {
-    int x;
-    int y;
-    QColor colour;
-};
-
-void expectPixels(const QImage& image, std::initializer_list<Pixel> pixels) {
-    for (const Pixel& p : pixels)
-        QVERIFY2(at(image, p.x, p.y) == p.colour,
-                 qPrintable(QStringLiteral("%1,%2 is %3, not %4")
-                                .arg(p.x)
-                                .arg(p.y)
-                                .arg(at(image, p.x, p.y).name(), p.colour.name())));
+// Checks pixels given as "x,y:c" separated by spaces, c being r(ed), g(reen), b(lue) or
+// - (unpainted).
+void expectPixels(const QImage& image, const QString& spec) {
+    const QHash<QChar, QColor> colours{
+        {'r', Qt::red}, {'g', Qt::green}, {'b', Qt::blue}, {'-', kUnpainted}};
+    for (const QString& item : spec.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = item.split(QRegularExpression("[,:]"));
+        const QColor seen = at(image, parts[0].toInt(), parts[1].toInt());
+        QVERIFY2(seen == colours.value(parts[2].front()), qPrintable(item + " is " + seen.name()));
+    }
 }
 
 // Pressed, hovered or not, the picture underneath decides the hue.
@@ -144,59 +141,25 @@ private Q_SLOTS:
     // Tiled along a row or a column, or filling only what is exposed; without a picture
     // nothing is painted.
     void backgroundViewsPaintTheirPictureTheRightWayUp() {
-        const QColor green(Qt::green), red(Qt::red), blue(Qt::blue);
         const struct {
             QSize size;
             bool vertical;
             bool resizable;
             QPixmap picture;
             QRegion exposed;
-            std::initializer_list<Pixel> pixels;
+            const char* pixels;
         } cases[] = {
             // The fourth copy of the row is clipped at the right edge.
-            {{100, 40},
-             false,
-             false,
-             orientedPicture(),
-             {},
-             {{0, 0, green},
-              {5, 5, red},
-              {20, 5, blue},
-              {35, 5, red},
-              {95, 5, red},
-              {5, 10, kUnpainted},
-              {50, 39, kUnpainted}}},
+            {QSize(100, 40), false, false, orientedPicture(), QRegion(),
+             "0,0:g 5,5:r 20,5:b 35,5:r 95,5:r 5,10:- 50,39:-"},
             // The fourth copy of the column is cut at the bottom.
-            {{40, 100},
-             true,
-             false,
-             orientedPicture(10, 30),
-             {},
-             {{2, 0, green},
-              {2, 30, green},
-              {2, 29, red},
-              {7, 29, blue},
-              {2, 90, green},
-              {2, 99, red},
-              {12, 50, kUnpainted}}},
+            {QSize(40, 100), true, false, orientedPicture(10, 30), QRegion(),
+             "2,0:g 2,30:g 2,29:r 7,29:b 2,90:g 2,99:r 12,50:-"},
             // Row 10 is the pattern's top row again.
-            {{100, 40},
-             false,
-             true,
-             orientedPicture(),
-             QRegion(10, 10, 50, 20),
-             {{12, 10, green},
-              {12, 12, red},
-              {47, 12, blue},
-              {9, 12, kUnpainted},
-              {12, 30, kUnpainted},
-              {70, 20, kUnpainted}}},
-            {{30, 20},
-             false,
-             true,
-             skinPicture(QStringLiteral("no-such-picture.png")),
-             {},
-             {{0, 0, kUnpainted}, {29, 19, kUnpainted}}},
+            {QSize(100, 40), false, true, orientedPicture(), QRegion(10, 10, 50, 20),
+             "12,10:g 12,12:r 47,12:b 9,12:- 12,30:- 70,20:-"},
+            {QSize(30, 20), false, true, skinPicture("no-such-picture.png"), QRegion(),
+             "0,0:- 29,19:-"},
         };
         for (const auto& c : cases) {
             M_ViewWithBackgroundImage view;
@@ -204,7 +167,7 @@ private Q_SLOTS:
             view.setIsVertical(c.vertical);
             view.setIsResizable(c.resizable);
             view.setBackgroundImage(c.picture);
-            expectPixels(renderWidget(view, c.exposed), c.pixels);
+            expectPixels(renderWidget(view, c.exposed), QString::fromLatin1(c.pixels));
         }
     }
 
@@ -327,18 +290,15 @@ private Q_SLOTS:
 
     void gradientLineRunsAlongTheAngle() {
         const QRectF bounds(0, 0, 100, 50);
-        auto line = skin::gradientLineFlipped(bounds, 270);
-        QCOMPARE(line.start, QPointF(50, 0)); // top to bottom
-        QCOMPARE(line.end, QPointF(50, 50));
-        line = skin::gradientLineFlipped(bounds, 90);
-        QCOMPARE(line.start, QPointF(50, 50)); // bottom to top
-        QCOMPARE(line.end, QPointF(50, 0));
-        line = skin::gradientLineFlipped(bounds, 0);
-        QCOMPARE(line.start, QPointF(0, 25));
-        QCOMPARE(line.end, QPointF(100, 25));
-
+        // 270 runs top to bottom, 90 bottom to top.
+        const std::tuple<int, QPointF, QPointF> lines[] = {
+            {270, {50, 0}, {50, 50}}, {90, {50, 50}, {50, 0}}, {0, {0, 25}, {100, 25}}};
+        for (const auto& [angle, start, end] : lines) {
+            QCOMPARE(skin::gradientLineFlipped(bounds, angle).start, start);
+            QCOMPARE(skin::gradientLineFlipped(bounds, angle).end, end);
+        }
         // At 45 degrees the lower-left corner gets the start and the upper-right the end exactly.
-        line = skin::gradientLineFlipped(bounds, 45);
+        const auto line = skin::gradientLineFlipped(bounds, 45);
         const QPointF direction = line.end - line.start;
         const double length2 = QPointF::dotProduct(direction, direction);
         const auto fraction = [&](QPointF p) {
@@ -553,18 +513,14 @@ private Q_SLOTS:
         QCOMPARE(control.focusPolicy(), Qt::StrongFocus);
         QSignalSpy clicked(&control, &SegmentedControl::segmentClicked);
 
-        QTest::keyClick(&control, Qt::Key_Right); // nothing selected yet: the first
-        QCOMPARE(control.selectedSegment(), 0);
-        QTest::keyClick(&control, Qt::Key_Right);
-        QCOMPARE(control.selectedSegment(), 1);
-        QTest::keyClick(&control, Qt::Key_End);
-        QCOMPARE(control.selectedSegment(), 3);
-        QTest::keyClick(&control, Qt::Key_Right); // stays on the last
-        QCOMPARE(control.selectedSegment(), 3);
-        QTest::keyClick(&control, Qt::Key_Left);
-        QCOMPARE(control.selectedSegment(), 2);
-        QTest::keyClick(&control, Qt::Key_Home);
-        QCOMPARE(control.selectedSegment(), 0);
+        // Right with nothing selected yet selects the first; Right on the last stays there.
+        const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 0}, {Qt::Key_Right, 1},
+                                                {Qt::Key_End, 3},   {Qt::Key_Right, 3},
+                                                {Qt::Key_Left, 2},  {Qt::Key_Home, 0}};
+        for (const auto& [key, selected] : keys) {
+            QTest::keyClick(&control, key);
+            QCOMPARE(control.selectedSegment(), selected);
+        }
         QCOMPARE(clicked.count(), 6);
         QCOMPARE(clicked.last().at(0).toInt(), 0);
     }
