@@ -420,28 +420,17 @@ private Q_SLOTS:
         QCOMPARE(run->text(), QStringLiteral("Add Images..."));
     }
 
-    void serializeTitlesFollowTheBatchSize_data() {
-        QTest::addColumn<int>("count");
-        QTest::addColumn<QString>("padded");
-        QTest::addColumn<QString>("plain");
-        QTest::addColumn<bool>("secondHidden");
-        // Where the second title hides; the titles themselves are the core's (SettingsRules).
-        QTest::newRow("9") << 9 << "_1 to _9"
-                           << "_1 to _9" << true;
-        QTest::newRow("10") << 10 << "_01 to _10"
-                            << "_1 to _10" << false;
-    }
-
+    // Where the second title hides; the titles themselves are the core's (SettingsRules).
     void serializeTitlesFollowTheBatchSize() {
-        QFETCH(int, count);
-        QFETCH(QString, padded);
-        QFETCH(QString, plain);
-        QFETCH(bool, secondHidden);
-        setBatchOfSize(count);
         auto* popup = outlet<QComboBox>("mNameSerializePopUp");
-        QCOMPARE(popup->itemText(0), padded);
-        QCOMPARE(popup->itemText(1), plain);
-        QCOMPARE(isComboItemHidden(popup, 1), secondHidden);
+        for (const auto& [count, padded, plain, secondHidden] :
+             {std::tuple{9, "_1 to _9", "_1 to _9", true},
+              {10, "_01 to _10", "_1 to _10", false}}) {
+            setBatchOfSize(count);
+            QCOMPARE(popup->itemText(0), QString(padded));
+            QCOMPARE(popup->itemText(1), QString(plain));
+            QCOMPARE(isComboItemHidden(popup, 1), secondHidden);
+        }
     }
 
     void runBatchMenuItemNeedsPhotos() {
@@ -960,45 +949,31 @@ private Q_SLOTS:
         QVERIFY(!mController->sheetIsOnView()); // a short run leaves no sheet behind
     }
 
-    void exportFoldersAreCountedAndDestinationsNormalised_data() {
-        QTest::addColumn<QString>("destination"); // as typed; "HOME" is the test's home
-        QTest::addColumn<QString>("folderName");
-        QTest::addColumn<QStringList>("inTheWay"); // made before the run; "file:" a plain file
-        QTest::addColumn<QString>("expected");     // the export folder, relative to home
-        const QString dated = "Export_" + today();
-        QTest::newRow("free") << "HOME/counter" << dated << QStringList{} << "counter/" + dated;
-        QTest::newRow("taken") << "HOME/counter" << dated << QStringList{}
-                               << "counter/" + dated + "-1";
-        QTest::newRow("file counts")
-            << "HOME/counter" << dated << QStringList{"file:" + dated + "-2"}
-            << "counter/" + dated + "-3";
-        QTest::newRow("tilde") << "~/tilde/./x/.."
-                               << "Out" << QStringList{} << "tilde/Out";
-        QTest::newRow("dot dot") << "HOME/a/../dots//"
-                                 << "Out" << QStringList{} << "dots/Out";
-        QTest::newRow("empty name") << "HOME/empty"
-                                    << "" << QStringList{} << "empty/" + dated;
-    }
-
+    // The window hands the destination as typed and the folder name to the core, whose rules
+    // (ExportFolder) count taken names and normalise paths.
     void exportFoldersAreCountedAndDestinationsNormalised() {
-        QFETCH(QString, destination);
-        QFETCH(QString, folderName);
-        QFETCH(QStringList, inTheWay);
-        QFETCH(QString, expected);
         const QString home = test::testHome();
-        destination.replace("HOME", home);
-        const QString plain = QDir::cleanPath(QString(destination).replace("~", home));
-        for (const QString& thing : inTheWay) {
-            QDir().mkpath(plain);
-            QFile file(plain + "/" + thing.mid(5));
-            QVERIFY(file.open(QIODevice::WriteOnly));
-        }
-        saveChoices(destination, folderName, 1, "Image", "Original File Type", 90, false);
+        const QString dated = "Export_" + today();
+        const struct {
+            QString destination; // as typed
+            QString folderName;
+            QString expected; // the export folder, relative to home
+        } runs[] = {
+            {home + "/counter", dated, "counter/" + dated},
+            {home + "/counter", dated, "counter/" + dated + "-1"},
+            {"~/tilde/./x/..", "Out", "tilde/Out"},
+            {home + "/empty", "", "empty/" + dated},
+        };
         setFinishingFlags(false, true, false);
         setBatch({mWork.filePath("a.jpg")});
-        runBatch();
-        QCOMPARE(takeEvents(), QStringList{"reveal " + expected.section('/', -1)});
-        QVERIFY2(QFileInfo::exists(home + "/" + expected + "/a.jpg"), qPrintable(expected));
+        for (const auto& run : runs) {
+            saveChoices(run.destination, run.folderName, 1, "Image", "Original File Type", 90,
+                        false);
+            runBatch();
+            QCOMPARE(takeEvents(), QStringList{"reveal " + run.expected.section('/', -1)});
+            QVERIFY2(QFileInfo::exists(home + "/" + run.expected + "/a.jpg"),
+                     qPrintable(run.expected));
+        }
     }
 
     void aFolderThatCannotBeMadeIsReported() {
