@@ -281,8 +281,6 @@ private Q_SLOTS:
              }});
         for (const char* name : {"a", "b", "c"})
             writePhoto(mWork.filePath(QString("%1.jpg").arg(name)), 64, 48);
-        QApplication::setActiveWindow(mController.get());
-        QVERIFY(QTest::qWaitForWindowActive(mController.get()));
     }
 
     void cleanup() {
@@ -332,6 +330,22 @@ private Q_SLOTS:
         QCOMPARE(outlet<QLabel>("mSaveDestinationPathLabel")->text(), destination);
         QVERIFY(QFileInfo(destination).isDir());
         QVERIFY(mStartupLog.contains("Default Destination Path crated!"));
+        // The effect controls start at the defaults.
+        QCOMPARE(slider("mBrightnessSlider"), 0.0);
+        QCOMPARE(slider("mConstrastSlider"), 1.0);
+        QCOMPARE(slider("mSaturationSlider"), 1.0);
+        for (const char* field : {"mBrightnessTextField", "mConstrastTextField",
+                                  "mSaturationTextField", "mScaleXTextField", "mScaleYTextField"})
+            QCOMPARE(text(field), QStringLiteral("100"));
+        for (const char* field : {"mCropLeftTextField", "mCropRightTextField", "mCropTopTextField",
+                                  "mCropBottomTextField"})
+            QCOMPARE(text(field), QStringLiteral("0"));
+        QCOMPARE(slider("mCropLeftSlider"), 0.0);
+        QCOMPARE(unit("mRotationDegreesLabel"), QStringLiteral("0°"));
+        QCOMPARE(unit("mScaleXPercentageOrPixelsLabel"), QStringLiteral("%"));
+        QCOMPARE(outlet<QSlider>("mBrightnessSlider")->accessibleName(),
+                 QStringLiteral("Brightness"));
+        QCOMPARE(outlet<QSlider>("mCropLeftSlider")->accessibleName(), QStringLiteral("Crop left"));
     }
 
     // The rule itself is the core's (SettingsRules); here: the window applies it on loading.
@@ -694,26 +708,10 @@ private Q_SLOTS:
             QCOMPARE(preview->imageSize(), shown);
     }
 
-    void theControlsStartAtTheDefaults() {
-        usePhotos({2000, 1000});
-        QCOMPARE(slider("mBrightnessSlider"), 0.0);
-        QCOMPARE(slider("mConstrastSlider"), 1.0);
-        QCOMPARE(slider("mSaturationSlider"), 1.0);
-        for (const char* field : {"mBrightnessTextField", "mConstrastTextField",
-                                  "mSaturationTextField", "mScaleXTextField", "mScaleYTextField"})
-            QCOMPARE(text(field), QStringLiteral("100"));
-        for (const char* field : {"mCropLeftTextField", "mCropRightTextField", "mCropTopTextField",
-                                  "mCropBottomTextField"})
-            QCOMPARE(text(field), QStringLiteral("0"));
-        QCOMPARE(slider("mCropLeftSlider"), 0.0);
-        QCOMPARE(unit("mRotationDegreesLabel"), QStringLiteral("0°"));
-        QCOMPARE(unit("mScaleXPercentageOrPixelsLabel"), QStringLiteral("%"));
-        QCOMPARE(outlet<QSlider>("mBrightnessSlider")->accessibleName(),
-                 QStringLiteral("Brightness"));
-        QCOMPARE(outlet<QSlider>("mCropLeftSlider")->accessibleName(), QStringLiteral("Crop left"));
-    }
-
+    // The effect controls take the keyboard's focus: the window is active from here on.
     void adjustmentSlidersAndFields() {
+        QApplication::setActiveWindow(mController.get());
+        QVERIFY(QTest::qWaitForWindowActive(mController.get()));
         usePhotos({2000, 1000});
         const struct {
             const char* field;
