@@ -10,7 +10,6 @@
 #include <future>
 #include <gtest/gtest.h>
 #include <memory>
-#include <mutex>
 #include <ostream>
 #include <string>
 #include <sys/stat.h>
