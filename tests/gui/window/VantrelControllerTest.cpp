@@ -515,7 +515,8 @@ private Q_SLOTS:
         QVERIFY(!test::takeLoggedLines().contains("single.png is already added!"));
     }
 
-    void dropsAreRefusedWhileAnOperationRuns() {
+    // While an operation runs drops are refused; a drop without file names starts nothing.
+    void dropsThatStartNoImport() {
         QTemporaryDir dir;
         touch(dir.path() + "/x.jpg");
         mController->setDraggingIsBlocked(true);
@@ -523,9 +524,6 @@ private Q_SLOTS:
         QVERIFY(!mController->isImporting());
         QVERIFY(data().currentImages().empty());
         mController->setDraggingIsBlocked(false);
-    }
-
-    void aDropWithoutFileNamesStartsNothing() {
         QVERIFY(mController->performDragOperation({}));
         QVERIFY(!mController->isImporting());
         QVERIFY(!mController->draggingIsBlocked());
@@ -600,17 +598,6 @@ private Q_SLOTS:
                                       QFile::encodeName(dir.path() + "/later.png").toStdString()}));
     }
 
-    void theHighlightedPhotoIsTheOneActedOn() {
-        setBatchOfSize(6);
-        ImageBrowserView* browser = mController->imageBrowser();
-        browser->setSelectionIndexes({5}, false);
-        QCOMPARE(mController->indexOfSelectedImage(), 5);
-        mController->removeSelectedImage(nullptr);
-        QCOMPARE(data().currentImages().size(), size_t(5));
-        QCOMPARE(mController->indexOfSelectedImage(), 4);
-        QCOMPARE(browser->selectionIndexes(), QList<int>{4});
-    }
-
     void deleteInTheGridRemovesEverySelectedPhoto() {
         setBatchOfSize(4);
         ImageBrowserView* browser = mController->imageBrowser();
@@ -629,15 +616,22 @@ private Q_SLOTS:
     }
 
     void browserMovesAndRemovesThroughTheController() {
-        setBatchOfSize(5); // photo0 … photo4 stand for a … e
-        QVERIFY(
-            mController->imageBrowserMoveItemsAtIndexes(mController->imageBrowser(), {0, 1}, 3));
+        setBatchOfSize(6); // photo0 … photo5 stand for a … f
+        ImageBrowserView* browser = mController->imageBrowser();
+        QVERIFY(mController->imageBrowserMoveItemsAtIndexes(browser, {0, 1}, 3));
         std::vector<std::string> names;
         for (const std::string& path : currentPaths())
             names.push_back(path.substr(path.rfind('/') + 1));
         QCOMPARE(names, (std::vector<std::string>{"photo2.jpg", "photo0.jpg", "photo1.jpg",
-                                                  "photo3.jpg", "photo4.jpg"}));
-        mController->imageBrowser()->reloadData();
+                                                  "photo3.jpg", "photo4.jpg", "photo5.jpg"}));
+        browser->reloadData();
+        // The highlighted photo is the one acted on; removing the last highlights the one before.
+        browser->setSelectionIndexes({5}, false);
+        QCOMPARE(mController->indexOfSelectedImage(), 5);
+        mController->removeSelectedImage(nullptr);
+        QCOMPARE(data().currentImages().size(), size_t(5));
+        QCOMPARE(mController->indexOfSelectedImage(), 4);
+        QCOMPARE(browser->selectionIndexes(), QList<int>{4});
         mController->setIndexOfSelectedImage(1);
         mController->removeSelectedImage(nullptr);
         QCOMPARE(data().currentImages().size(), size_t(4));
