@@ -199,6 +199,7 @@ void makeEntries(const QTemporaryDir& dir, const QStringList& names) {
 
 } // namespace
 
+// The photo grid and its owner, the open dialog, and file drops on the grid and the preview.
 class ImageBrowserTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
