@@ -137,26 +137,38 @@ TEST(ImportWalker, WalksFoldersDepthFirstInTheFileSystemsOrder) {
     }
 }
 
-TEST(ImportWalker, TellsTypesByNameAnywhereInThePathIgnoringCase) {
+// Types are told by name, anywhere in the path and whatever the case; a FIFO named like a
+// photo does not block the walk, and names that are not UTF-8 keep their bytes.
+TEST(ImportWalker, TellsTypesByNameAndTakesAnyFileSoNamed) {
     Tree tree;
     tree.folderWith("trip.jpeg", {"notes.txt"});
-    tree.file("Photo.JPG");
-    tree.file("scan.TIFF");
-    tree.file("readme.txt");
-    tree.file("photo.gif");
-    tree.file(".DS_Store");
+    for (const char* name : {"Photo.JPG", "scan.TIFF", "readme.txt", "photo.gif", ".DS_Store",
+                             "caf\xe9 \xff.jpg", "caf\xe9.txt"}) {
+        tree.file(name);
+    }
+    ASSERT_EQ(::mkfifo(tree.path("pipe.jpg").c_str(), 0600), 0);
 
     Walk walk;
     walk.walker.addImagesWithPath(tree.root, false);
 
     std::vector<std::string> staged = pathsOf(walk.data.importedImages());
     std::sort(staged.begin(), staged.end());
-    EXPECT_EQ(staged, (std::vector<std::string>{tree.path("Photo.JPG"), tree.path("scan.TIFF"),
-                                                tree.path("trip.jpeg/notes.txt")}));
+    EXPECT_EQ(staged,
+              (std::vector<std::string>{tree.path("Photo.JPG"), tree.path("caf\xe9 \xff.jpg"),
+                                        tree.path("pipe.jpg"), tree.path("scan.TIFF"),
+                                        tree.path("trip.jpeg/notes.txt")}));
+    for (const std::string& path : staged) {
+        EXPECT_EQ(walk.data.pathsOfImportedImages().count(path), 1u) << path;
+    }
+    for (const auto& image : walk.data.importedImages()) {
+        EXPECT_FALSE(image->workingImage()) << image->path() << ": empty, or a FIFO";
+    }
     QStringList refused = walk.log.lines();
     refused.sort();
-    EXPECT_EQ(refused, (QStringList{".DS_Store is not supported!", "photo.gif is not supported!",
-                                    "readme.txt is not supported!"}));
+    EXPECT_EQ(refused,
+              (QStringList{".DS_Store is not supported!",
+                           displayPath("caf\xe9.txt") + " is not supported!",
+                           "photo.gif is not supported!", "readme.txt is not supported!"}));
 }
 
 TEST(ImportWalker, APathIsAddedOnceUntilItLeavesTheBatch) {
@@ -338,33 +350,6 @@ TEST(ImportWalker, UnreadableFolderIsReportedAndTheWalkGoesOn) {
     EXPECT_EQ(pathsOf(data.importedImages()), std::vector<std::string>{tree.path("open/seen.jpg")});
     EXPECT_EQ(log.lines(), QStringList{"Error: cannot read folder " +
                                        QString::fromStdString(tree.path("locked"))});
-}
-
-TEST(ImportWalker, FifoNamedLikeAPhotoDoesNotBlockTheWalk) {
-    Tree tree;
-    ASSERT_EQ(::mkfifo(tree.path("pipe.jpg").c_str(), 0600), 0);
-    tree.file("after.jpg");
-
-    Walk walk;
-    walk.walker.addImagesWithPath(tree.root, false);
-
-    ASSERT_EQ(walk.data.importedImages().size(), 2u);
-    for (const auto& image : walk.data.importedImages()) {
-        EXPECT_FALSE(image->workingImage()) << image->path();
-    }
-}
-
-TEST(ImportWalker, NamesThatAreNotUtf8KeepTheirBytes) {
-    Tree tree;
-    const std::string photo = tree.file("caf\xe9 \xff.jpg");
-    tree.file("caf\xe9.txt");
-
-    Walk walk;
-    walk.walker.addImagesWithPath(tree.root, false);
-
-    EXPECT_EQ(pathsOf(walk.data.importedImages()), std::vector<std::string>{photo});
-    EXPECT_EQ(walk.data.pathsOfImportedImages().count(photo), 1u);
-    EXPECT_EQ(walk.log.lines(), QStringList{displayPath("caf\xe9.txt") + " is not supported!"});
 }
 
 TEST(ImportWalker, TreesDeeperThanPathMaxAreWalked) {

@@ -7,12 +7,18 @@
 #include "gui/browser/ImageBrowserDelegate.h"
 #include "gui/browser/ImageBrowserModel.h"
 #include "gui/browser/ImageBrowserView.h"
+#include "gui/browser/PhotoOpenDialog.h"
 #include "gui/browser/ThumbnailCache.h"
+#include "gui/preview/PreviewImageView.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QFileSystemModel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
@@ -39,9 +45,7 @@ public:
     QList<int> doubleClicks;
     QList<std::pair<int, QPoint>> cellMenus;
     QList<QPoint> backgroundMenus;
-    QList<QStringList> drops;
-    int concluded = 0;
-    int ended = 0;
+    QStringList dragCalls; // in order: "perform:" and the paths, "conclude", "ended"
 
     void add(const std::vector<std::string>& paths) {
         for (const std::string& path : paths) {
@@ -95,11 +99,11 @@ public:
         selectionSeen = browser->selectionIndexes();
     }
     bool performDragOperation(const QStringList& localFilePaths) override {
-        drops.append(localFilePaths);
+        dragCalls << QStringLiteral("perform:") + localFilePaths.join('|');
         return acceptsDrops;
     }
-    void concludeDragOperation() override { ++concluded; }
-    void draggingEnded() override { ++ended; }
+    void concludeDragOperation() override { dragCalls << QStringLiteral("conclude"); }
+    void draggingEnded() override { dragCalls << QStringLiteral("ended"); }
 };
 
 std::vector<std::string> namedPaths(const QString& names) {
@@ -131,27 +135,71 @@ std::string writePhoto(const QTemporaryDir& dir, const QString& name, int width,
     return path;
 }
 
-void sendDrop(ImageBrowserView& view, const QList<QUrl>& urls, bool leaveInstead = false) {
+// Drags `urls` onto `receiver` and drops them there (or leaves again); answers whether the
+// drop was taken.
+bool sendDrop(QWidget* receiver, const QList<QUrl>& urls, bool leaveInstead = false) {
     QMimeData mime;
     mime.setUrls(urls);
-    const QPoint at = view.viewport()->rect().center();
+    const QPoint at = receiver->rect().center();
     QDragEnterEvent enter(at, Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
                           Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &enter);
-    QVERIFY(enter.isAccepted());
-    QCOMPARE(enter.dropAction(), Qt::CopyAction);
+    enter.setAccepted(false);
+    QApplication::sendEvent(receiver, &enter);
+    if (!enter.isAccepted() || enter.dropAction() != Qt::CopyAction)
+        return false;
     if (leaveInstead) {
         QDragLeaveEvent leave;
-        QApplication::sendEvent(view.viewport(), &leave);
-        return;
+        QApplication::sendEvent(receiver, &leave);
+        return false;
     }
+    // Qt delivers a drop only to the widget that took the drag's entry.
     QDropEvent drop(QPointF(at), Qt::CopyAction | Qt::MoveAction, &mime, Qt::LeftButton,
                     Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &drop);
+    QApplication::sendEvent(receiver, &drop);
+    return drop.isAccepted();
+}
+
+// The dialog's list of the folder on view, once the file system model has read it.
+QAbstractItemView* listedView(PhotoOpenDialog& dialog, int entries) {
+    QAbstractItemView* found = nullptr;
+    test::waitUntil([&] {
+        for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>()) {
+            const bool folderView =
+                view->objectName() == "listView" || view->objectName() == "treeView";
+            if (folderView && view->isVisible() && view->model() &&
+                view->model()->rowCount(view->rootIndex()) >= entries) {
+                found = view;
+                return true;
+            }
+        }
+        return false;
+    });
+    return found;
+}
+
+void select(QAbstractItemView* view, const QString& name) {
+    const QModelIndexList matches = view->model()->match(
+        view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole, name, 1, Qt::MatchExactly);
+    QVERIFY(!matches.isEmpty());
+    view->selectionModel()->select(matches.first(),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+}
+
+// Touches the named empty files in `dir`; names ending in '/' are made as folders.
+void makeEntries(const QTemporaryDir& dir, const QStringList& names) {
+    for (const QString& name : names) {
+        if (name.endsWith('/')) {
+            QDir(dir.path()).mkpath(name);
+            continue;
+        }
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
 }
 
 } // namespace
 
+// The photo grid and its owner, the open dialog, and file drops on the grid and the preview.
 class ImageBrowserTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -352,37 +400,51 @@ private Q_SLOTS:
         QCOMPARE(view.selectionIndexes(), (QList<int>{1, 2}));
     }
 
-    void fileDropsAreHandedToTheOwner() {
+    // The grid and the preview hand file drops to the batch's owner alike.
+    void fileDropsReachTheOwnerFromTheGridAndThePreview() {
         FakeOwner owner;
         ImageBrowserView view;
         view.setDelegate(&owner);
         view.show();
+        PreviewImageView preview;
+        preview.resize(200, 100);
+        preview.setDropTarget(&owner);
+        const auto local = [](const char* path) {
+            return QUrl::fromLocalFile(path);
+        };
+        for (QWidget* receiver : {view.viewport(), static_cast<QWidget*>(&preview)}) {
+            owner.acceptsDrops = true;
+            owner.dragCalls.clear();
+            QVERIFY(sendDrop(receiver, {local("/photos/a.jpg"), QUrl("https://example.org/b.jpg"),
+                                        local("/photos/trip")}));
+            QCOMPARE(owner.dragCalls,
+                     (QStringList{"perform:/photos/a.jpg|/photos/trip", "conclude", "ended"}));
 
-        sendDrop(view, {QUrl::fromLocalFile("/photos/a.jpg"), QUrl("https://example.org/b.jpg"),
-                        QUrl::fromLocalFile("/photos/trip")});
-        QCOMPARE(owner.drops, (QList<QStringList>{{"/photos/a.jpg", "/photos/trip"}}));
-        QCOMPARE(owner.concluded, 1);
-        QCOMPARE(owner.ended, 1);
+            // A refused drop is not concluded, but the drag still ends.
+            owner.acceptsDrops = false;
+            owner.dragCalls.clear();
+            QVERIFY(!sendDrop(receiver, {local("/photos/c.jpg")}));
+            QCOMPARE(owner.dragCalls, (QStringList{"perform:/photos/c.jpg", "ended"}));
 
-        // A refused drop is not concluded, but the drag still ends.
-        owner.acceptsDrops = false;
-        sendDrop(view, {QUrl::fromLocalFile("/photos/c.jpg")});
-        QCOMPARE(owner.drops.size(), 2);
-        QCOMPARE(owner.concluded, 1);
-        QCOMPARE(owner.ended, 2);
+            // A drag that leaves again ends without a drop.
+            owner.dragCalls.clear();
+            sendDrop(receiver, {local("/photos/d.jpg")}, true);
+            QCOMPARE(owner.dragCalls, QStringList{"ended"});
 
-        // A drag that leaves again ends without a drop.
-        sendDrop(view, {QUrl::fromLocalFile("/photos/d.jpg")}, true);
-        QCOMPARE(owner.drops.size(), 2);
-        QCOMPARE(owner.ended, 3);
-
-        // Drags without local files are not taken at all.
-        QMimeData text;
-        text.setText("hello");
-        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(view.viewport(), &enter);
-        QVERIFY(!enter.isAccepted());
-        QCOMPARE(owner.ended, 3);
+            // Drags without local files are not taken at all.
+            owner.dragCalls.clear();
+            QVERIFY(!sendDrop(receiver, {QUrl("https://example.com/e.jpg")}));
+            QMimeData text;
+            text.setText("hello");
+            QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &text, Qt::LeftButton,
+                                  Qt::NoModifier);
+            enter.setAccepted(false);
+            QApplication::sendEvent(receiver, &enter);
+            QVERIFY(!enter.isAccepted());
+            QCOMPARE(owner.dragCalls, QStringList());
+        }
+        preview.setDropTarget(nullptr);
+        QVERIFY(!sendDrop(&preview, {local("/photos/c.png")}));
     }
 
     void zoomSetsTheCellSize() {
@@ -539,6 +601,72 @@ private Q_SLOTS:
             QVERIFY(test::waitUntil([&] { return view->thumbnails().jobsStarted() > 0; }));
             view.reset();
             QCoreApplication::processEvents();
+        }
+    }
+
+    void openDialogChoosesFilesAndFoldersTogether() {
+        QTemporaryDir dir;
+        makeEntries(dir,
+                    {"trip/", "not chosen/", "Beach.JPG", "scan.tiff", "notes.txt", "anim.gif"});
+        QWidget window;
+        window.show();
+        PhotoOpenDialog dialog(&window);
+        auto* model = dialog.findChild<QFileSystemModel*>();
+        QVERIFY(model);
+        QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
+        dialog.setDirectory(dir.path());
+        dialog.open();
+        QTRY_VERIFY_WITH_TIMEOUT(loaded.contains(QVariantList{dir.path()}), 10000);
+        // Folders and photos are offered, nothing else.
+        QStringList offered;
+        const QModelIndex root = model->index(dir.path());
+        for (int row = 0; row < model->rowCount(root); ++row)
+            offered << model->index(row, 0, root).data().toString();
+        offered.sort();
+        QCOMPARE(offered, (QStringList{"Beach.JPG", "not chosen", "scan.tiff", "trip"}));
+
+        QAbstractItemView* view = listedView(dialog, 4);
+        QVERIFY(view);
+        select(view, "trip");
+        select(view, "Beach.JPG");
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        dialog.accept();
+        QCOMPARE(finished.size(), 1);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QStringList chosen = dialog.chosenPaths();
+        chosen.sort();
+        QCOMPARE(chosen, (QStringList{dir.path() + "/Beach.JPG", dir.path() + "/trip"}));
+    }
+
+    // A typed folder and Enter enter the folder and add nothing; a typed file is added.
+    void openDialogEntersTypedFoldersAndAddsTypedFiles() {
+        QTemporaryDir dir;
+        makeEntries(dir, {"trip/", "trip/Beach.JPG"});
+        QWidget window;
+        window.show();
+        PhotoOpenDialog dialog(&window);
+        dialog.setDirectory(dir.path());
+        dialog.open();
+        QVERIFY(listedView(dialog, 1));
+        auto* field = dialog.findChild<QLineEdit*>("fileNameEdit");
+        QVERIFY(field);
+        QSignalSpy finished(&dialog, &QDialog::finished);
+        const struct {
+            QString typed;
+            qsizetype finishes;
+            QString folder;
+        } cases[] = {{"trip", 0, dir.path() + "/trip"},
+                     {"~", 0, QDir::homePath()},
+                     {dir.path() + "/trip/Beach.JPG", 1, QDir::homePath()}};
+        for (const auto& c : cases) {
+            field->setFocus();
+            field->clear();
+            QTest::keyClicks(field, c.typed);
+            QTest::keyClick(field, Qt::Key_Return);
+            QCOMPARE(finished.size(), c.finishes);
+            QCOMPARE(dialog.chosenPaths(), c.finishes ? QStringList{c.typed} : QStringList());
+            if (!c.finishes)
+                QCOMPARE(dialog.directory().absolutePath(), c.folder);
         }
     }
 };

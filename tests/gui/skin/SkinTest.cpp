@@ -1,23 +1,88 @@
 #include "tests/gui/GuiTestSupport.h"
-#include "tests/gui/skin/SkinTestSupport.h"
 
+#include "gui/skin/ImageButton.h"
 #include "gui/skin/M_Box.h"
+#include "gui/skin/M_Checkbox.h"
 #include "gui/skin/M_ColorGradientView.h"
 #include "gui/skin/M_HorizontalSplitView.h"
+#include "gui/skin/M_TextFieldCell.h"
 #include "gui/skin/M_VerticalSplitView.h"
 #include "gui/skin/M_ViewWithBackgroundImage.h"
+#include "gui/skin/SegmentedControl.h"
 #include "gui/skin/Skin.h"
 #include "gui/skin/SkinGeometry.h"
 
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProgressBar>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QVBoxLayout>
 #include <QtTest>
+#include <cstdlib>
 
 using namespace vantrel;
-using namespace vantrel::test;
 
+// The skin's views and controls, the compiled-in pictures and the style sheet, painted on
+// pictures that tell a flipped axis or a wrong colour apart.
 namespace {
+
+const QColor kUnpainted(1, 2, 3);
+
+// A picture that tells its own orientation: a green top row, red on the left half and blue
+// on the right half below it.
+QPixmap orientedPicture(int width = 30, int height = 10) {
+    QImage image(width, height, QImage::Format_ARGB32);
+    image.fill(Qt::red);
+    QPainter painter(&image);
+    painter.fillRect(QRect(width / 2, 0, width - width / 2, height), Qt::blue);
+    painter.fillRect(QRect(0, 0, width, 1), Qt::green);
+    painter.end();
+    return QPixmap::fromImage(image);
+}
+
+// The widget's own painting over a known colour, optionally limited to a region, without its
+// window background.
+QImage renderWidget(QWidget& widget, const QRegion& region = QRegion()) {
+    QImage image(widget.size(), QImage::Format_ARGB32);
+    image.fill(kUnpainted);
+    widget.render(&image, region.boundingRect().topLeft(), region, QWidget::DrawChildren);
+    return image;
+}
+
+QColor at(const QImage& image, int x, int y) {
+    return image.pixelColor(x, y);
+}
+
+// Checks pixels given as "x,y:c" separated by spaces, c being r(ed), g(reen), b(lue) or
+// - (unpainted).
+void expectPixels(const QImage& image, const QString& spec) {
+    const QHash<QChar, QColor> colours{
+        {'r', Qt::red}, {'g', Qt::green}, {'b', Qt::blue}, {'-', kUnpainted}};
+    for (const QString& item : spec.split(' ', Qt::SkipEmptyParts)) {
+        const QStringList parts = item.split(QRegularExpression("[,:]"));
+        const QColor seen = at(image, parts[0].toInt(), parts[1].toInt());
+        QVERIFY2(seen == colours.value(parts[2].front()), qPrintable(item + " is " + seen.name()));
+    }
+}
+
+// Pressed, hovered or not, the picture underneath decides the hue.
+bool isRedPicture(const QColor& c) {
+    return c.red() > 200 && c.blue() < 60;
+}
+
+bool isBluePicture(const QColor& c) {
+    return c.blue() > 200 && c.red() < 60;
+}
+
+bool near(const QColor& a, const QColor& b, int tolerance = 3) {
+    return std::abs(a.red() - b.red()) <= tolerance &&
+           std::abs(a.green() - b.green()) <= tolerance &&
+           std::abs(a.blue() - b.blue()) <= tolerance;
+}
 
 // The protected move that a dragged divider handle performs.
 template <typename Split> class DraggableSplit : public Split {
@@ -73,55 +138,37 @@ private Q_SLOTS:
         QVERIFY(skin::rowTileOrigins(QSizeF(0, 40), QSizeF(10, 10)).isEmpty());
     }
 
-    void tiledViewPaintsCopiesTheRightWayUp() {
-        M_ViewWithBackgroundImage row;
-        row.resize(100, 40);
-        row.setBackgroundImage(orientedPicture());
-        QImage painted = renderWidget(row);
-        QCOMPARE(at(painted, 0, 0), QColor(Qt::green));
-        QCOMPARE(at(painted, 5, 5), QColor(Qt::red));
-        QCOMPARE(at(painted, 20, 5), QColor(Qt::blue));
-        QCOMPARE(at(painted, 35, 5), QColor(Qt::red));
-        QCOMPARE(at(painted, 95, 5), QColor(Qt::red)); // the clipped fourth copy
-        QCOMPARE(at(painted, 5, 10), kUnpainted);
-        QCOMPARE(at(painted, 50, 39), kUnpainted);
-
-        M_ViewWithBackgroundImage column;
-        column.resize(40, 100);
-        column.setIsVertical(true);
-        column.setBackgroundImage(orientedPicture(10, 30));
-        painted = renderWidget(column);
-        QCOMPARE(at(painted, 2, 0), QColor(Qt::green));
-        QCOMPARE(at(painted, 2, 30), QColor(Qt::green));
-        QCOMPARE(at(painted, 2, 29), QColor(Qt::red));
-        QCOMPARE(at(painted, 7, 29), QColor(Qt::blue));
-        QCOMPARE(at(painted, 2, 90), QColor(Qt::green)); // the fourth copy, cut at the bottom
-        QCOMPARE(at(painted, 2, 99), QColor(Qt::red));
-        QCOMPARE(at(painted, 12, 50), kUnpainted);
-    }
-
-    void resizableViewFillsOnlyTheExposedArea() {
-        M_ViewWithBackgroundImage view;
-        view.resize(100, 40);
-        view.setIsResizable(true);
-        view.setBackgroundImage(orientedPicture());
-        const QImage painted = renderWidget(view, QRegion(10, 10, 50, 20));
-        QCOMPARE(at(painted, 12, 10), QColor(Qt::green)); // row 10 is the pattern's top row again
-        QCOMPARE(at(painted, 12, 12), QColor(Qt::red));
-        QCOMPARE(at(painted, 47, 12), QColor(Qt::blue));
-        QCOMPARE(at(painted, 9, 12), kUnpainted);
-        QCOMPARE(at(painted, 12, 30), kUnpainted);
-        QCOMPARE(at(painted, 70, 20), kUnpainted);
-    }
-
-    void viewWithoutPictureLeavesItsAreaUntouched() {
-        M_ViewWithBackgroundImage view;
-        view.resize(30, 20);
-        view.setIsResizable(true);
-        view.setBackgroundImage(skinPicture(QStringLiteral("no-such-picture.png")));
-        const QImage painted = renderWidget(view);
-        QCOMPARE(at(painted, 0, 0), kUnpainted);
-        QCOMPARE(at(painted, 29, 19), kUnpainted);
+    // Tiled along a row or a column, or filling only what is exposed; without a picture
+    // nothing is painted.
+    void backgroundViewsPaintTheirPictureTheRightWayUp() {
+        const struct {
+            QSize size;
+            bool vertical;
+            bool resizable;
+            QPixmap picture;
+            QRegion exposed;
+            const char* pixels;
+        } cases[] = {
+            // The fourth copy of the row is clipped at the right edge.
+            {QSize(100, 40), false, false, orientedPicture(), QRegion(),
+             "0,0:g 5,5:r 20,5:b 35,5:r 95,5:r 5,10:- 50,39:-"},
+            // The fourth copy of the column is cut at the bottom.
+            {QSize(40, 100), true, false, orientedPicture(10, 30), QRegion(),
+             "2,0:g 2,30:g 2,29:r 7,29:b 2,90:g 2,99:r 12,50:-"},
+            // Row 10 is the pattern's top row again.
+            {QSize(100, 40), false, true, orientedPicture(), QRegion(10, 10, 50, 20),
+             "12,10:g 12,12:r 47,12:b 9,12:- 12,30:- 70,20:-"},
+            {QSize(30, 20), false, true, skinPicture("no-such-picture.png"), QRegion(),
+             "0,0:- 29,19:-"},
+        };
+        for (const auto& c : cases) {
+            M_ViewWithBackgroundImage view;
+            view.resize(c.size);
+            view.setIsVertical(c.vertical);
+            view.setIsResizable(c.resizable);
+            view.setBackgroundImage(c.picture);
+            expectPixels(renderWidget(view, c.exposed), QString::fromLatin1(c.pixels));
+        }
     }
 
     void splitLimitsFollowTheHeightAndClamp() {
@@ -243,18 +290,15 @@ private Q_SLOTS:
 
     void gradientLineRunsAlongTheAngle() {
         const QRectF bounds(0, 0, 100, 50);
-        auto line = skin::gradientLineFlipped(bounds, 270);
-        QCOMPARE(line.start, QPointF(50, 0)); // top to bottom
-        QCOMPARE(line.end, QPointF(50, 50));
-        line = skin::gradientLineFlipped(bounds, 90);
-        QCOMPARE(line.start, QPointF(50, 50)); // bottom to top
-        QCOMPARE(line.end, QPointF(50, 0));
-        line = skin::gradientLineFlipped(bounds, 0);
-        QCOMPARE(line.start, QPointF(0, 25));
-        QCOMPARE(line.end, QPointF(100, 25));
-
+        // 270 runs top to bottom, 90 bottom to top.
+        const std::tuple<int, QPointF, QPointF> lines[] = {
+            {270, {50, 0}, {50, 50}}, {90, {50, 50}, {50, 0}}, {0, {0, 25}, {100, 25}}};
+        for (const auto& [angle, start, end] : lines) {
+            QCOMPARE(skin::gradientLineFlipped(bounds, angle).start, start);
+            QCOMPARE(skin::gradientLineFlipped(bounds, angle).end, end);
+        }
         // At 45 degrees the lower-left corner gets the start and the upper-right the end exactly.
-        line = skin::gradientLineFlipped(bounds, 45);
+        const auto line = skin::gradientLineFlipped(bounds, 45);
         const QPointF direction = line.end - line.start;
         const double length2 = QPointF::dotProduct(direction, direction);
         const auto fraction = [&](QPointF p) {
@@ -314,6 +358,248 @@ private Q_SLOTS:
         const QImage partial = renderWidget(view, QRegion(40, 0, 20, 20));
         QCOMPARE(at(partial, 50, 15), at(whole, 50, 15));
         QCOMPARE(at(partial, 10, 15), kUnpainted);
+    }
+
+    void imageButtonShowsAlternateImageWhilePressed() {
+        QPixmap normal(40, 20);
+        normal.fill(Qt::red);
+        QPixmap pressed(40, 20);
+        pressed.fill(Qt::blue);
+        ImageButton button;
+        button.setImage(normal);
+        button.setAlternateImage(pressed);
+        QCOMPARE(button.sizeHint(), QSize(40, 20));
+        button.resize(80, 30); // larger than the picture: stretched, not tiled or left empty
+        button.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&button));
+
+        QVERIFY(isRedPicture(at(renderWidget(button), 70, 25)));
+        QSignalSpy clicked(&button, &QPushButton::clicked);
+        QTest::mousePress(&button, Qt::LeftButton, {}, QPoint(40, 15));
+        QVERIFY(button.isDown());
+        QVERIFY(isBluePicture(at(renderWidget(button), 70, 25)));
+        QTest::mouseRelease(&button, Qt::LeftButton, {}, QPoint(40, 15));
+        QVERIFY(isRedPicture(at(renderWidget(button), 70, 25)));
+        QCOMPARE(clicked.count(), 1);
+
+        // A button that toggles keeps its own checked state.
+        button.setCheckable(true);
+        QTest::mouseClick(&button, Qt::LeftButton, {}, QPoint(40, 15));
+        QVERIFY(button.isChecked());
+    }
+
+    void imageButtonTitleIsCentredInItsColour() {
+        ImageButton button;
+        QFont small = button.font();
+        small.setPointSize(11);
+        button.setAttributedTitle(QStringLiteral("Fit Screen"), Qt::black, &small);
+        button.setAttributedTitle(QStringLiteral("Reset All"), Qt::white, nullptr);
+        QCOMPARE(button.titleFont(), button.font()); // no font given: the button's own again
+
+        // White ink on black, balanced around the middle of the button.
+        QPixmap plain(120, 30);
+        plain.fill(Qt::black);
+        button.setImage(plain);
+        button.setBackgroundStyle(ImageButton::Dark);
+        button.setAttributedTitle(QStringLiteral("IIIIII"), Qt::white, nullptr);
+        button.resize(120, 30);
+        const QImage painted = renderWidget(button);
+        int left = 120;
+        int right = -1;
+        for (int x = 0; x < 120; ++x) {
+            for (int y = 0; y < 30; ++y) {
+                if (at(painted, x, y).lightness() > 128) {
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+            }
+        }
+        QVERIFY(right > left);
+        QVERIFY2(std::abs((left + right) / 2 - 60) <= 2,
+                 qPrintable(QStringLiteral("ink from %1 to %2").arg(left).arg(right)));
+    }
+
+    void imageButtonLooksDisabled() {
+        QPixmap picture(30, 20);
+        picture.fill(QColor(240, 240, 240));
+        ImageButton button;
+        button.setImage(picture);
+        button.resize(30, 20);
+        const QColor enabled = at(renderWidget(button), 15, 2);
+        button.setEnabled(false);
+        const QColor disabled = at(renderWidget(button), 15, 2);
+        QVERIFY(disabled.lightness() < enabled.lightness() - 40);
+    }
+
+    void imageButtonShowsFocusOnlyForTheKeyboard() {
+        QWidget window;
+        auto* first = new QPushButton(QStringLiteral("first"), &window);
+        auto* button = new ImageButton(QStringLiteral("second"), &window);
+        QPixmap picture(100, 30);
+        picture.fill(Qt::black);
+        button->setImage(picture);
+        first->setGeometry(0, 0, 100, 30);
+        button->setGeometry(0, 40, 100, 30);
+        window.resize(100, 80);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        first->setFocus(Qt::OtherFocusReason);
+        QTest::keyClick(first, Qt::Key_Tab);
+        QVERIFY(button->hasFocus());
+        const QColor ringByKeyboard = at(renderWidget(*button), 50, 1);
+        QVERIFY(ringByKeyboard != QColor(Qt::black));
+
+        // Space presses a focused button, as with any push button.
+        QSignalSpy clicked(button, &QPushButton::clicked);
+        QTest::keyClick(button, Qt::Key_Space);
+        QCOMPARE(clicked.count(), 1);
+
+        first->setFocus(Qt::OtherFocusReason);
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(50, 15));
+        QVERIFY(button->hasFocus());
+        QTest::mouseMove(first, QPoint(50, 15)); // no hover highlight either
+        QCOMPARE(at(renderWidget(*button), 50, 1), QColor(Qt::black));
+    }
+
+    void segmentSelectionIsExclusiveAndClicksReport() {
+        SegmentedControl control;
+        control.setSegmentCount(4);
+        control.resize(200, 24);
+        QSignalSpy clicked(&control, &SegmentedControl::segmentClicked);
+        QCOMPARE(control.selectedSegment(), -1);
+
+        control.setSelectedSegment(2);
+        QCOMPARE(control.selectedSegment(), 2);
+        QVERIFY(clicked.isEmpty()); // selecting by code reports nothing
+
+        QTest::mouseClick(&control, Qt::LeftButton, {}, control.segmentRect(1).center());
+        QCOMPARE(control.selectedSegment(), 1);
+        QTest::mouseClick(&control, Qt::LeftButton, {}, control.segmentRect(3).center());
+        QCOMPARE(control.selectedSegment(), 3);
+        QTest::mouseClick(&control, Qt::LeftButton, {}, control.segmentRect(3).center());
+        QCOMPARE(clicked.count(), 3);
+        QCOMPARE(clicked.at(0).at(0).toInt(), 1);
+        QCOMPARE(clicked.at(2).at(0).toInt(), 3);
+
+        // A press abandoned over another segment chooses nothing.
+        QTest::mousePress(&control, Qt::LeftButton, {}, control.segmentRect(0).center());
+        QTest::mouseRelease(&control, Qt::LeftButton, {}, control.segmentRect(2).center());
+        QCOMPARE(control.selectedSegment(), 3);
+        QCOMPARE(clicked.count(), 3);
+
+        control.setSelectedSegment(9); // ignored
+        QCOMPARE(control.selectedSegment(), 3);
+        control.setSelectedSegment(-1);
+        QCOMPARE(control.selectedSegment(), -1);
+
+        // The segments tile the width without gaps or overlaps.
+        control.resize(203, 24);
+        int expectedLeft = 0;
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(control.segmentRect(i).left(), expectedLeft);
+            expectedLeft = control.segmentRect(i).right() + 1;
+        }
+        QCOMPARE(expectedLeft, 203);
+        QCOMPARE(control.segmentAt(QPoint(202, 5)), 3);
+        QCOMPARE(control.segmentAt(QPoint(250, 5)), -1);
+    }
+
+    void segmentsFollowTheKeyboard() {
+        SegmentedControl control;
+        control.setSegmentCount(4);
+        control.resize(200, 24);
+        QCOMPARE(control.focusPolicy(), Qt::StrongFocus);
+        QSignalSpy clicked(&control, &SegmentedControl::segmentClicked);
+
+        // Right with nothing selected yet selects the first; Right on the last stays there.
+        const std::pair<Qt::Key, int> keys[] = {{Qt::Key_Right, 0}, {Qt::Key_Right, 1},
+                                                {Qt::Key_End, 3},   {Qt::Key_Right, 3},
+                                                {Qt::Key_Left, 2},  {Qt::Key_Home, 0}};
+        for (const auto& [key, selected] : keys) {
+            QTest::keyClick(&control, key);
+            QCOMPARE(control.selectedSegment(), selected);
+        }
+        QCOMPARE(clicked.count(), 6);
+        QCOMPARE(clicked.last().at(0).toInt(), 0);
+    }
+
+    void segmentCountAndLabels() {
+        SegmentedControl control;
+        control.setSegmentCount(4);
+        const QStringList labels{"0°", "90°", "180°", "270°"};
+        for (int i = 0; i < labels.size(); ++i) {
+            control.setLabel(i, labels.at(i));
+        }
+        control.setLabel(7, QStringLiteral("ignored"));
+        QCOMPARE(control.label(2), QStringLiteral("180°"));
+        QCOMPARE(control.label(7), QString());
+
+        control.setSelectedSegment(3);
+        control.setSegmentCount(2);
+        QCOMPARE(control.segmentCount(), 2);
+        QCOMPARE(control.selectedSegment(), -1);
+        QCOMPARE(control.label(1), QStringLiteral("90°"));
+        control.setSegmentCount(3);
+        QCOMPARE(control.label(2), QString());
+        control.setSegmentCount(-5);
+        QCOMPARE(control.segmentCount(), 0);
+        QVERIFY(control.segmentRect(0).isNull());
+        QTest::keyClick(&control, Qt::Key_Right); // no segments: nothing happens
+        QCOMPARE(control.selectedSegment(), -1);
+    }
+
+    void everySkinPictureIsCompiledIn() {
+        const QStringList names =
+            QStringLiteral("launch.png,launch-background.png,bg-preview.png,toolbar-preview.png,"
+                           "toolbar-file-area.png,bg-file-area.png,toolbar-actions.png,"
+                           "bg-actions.png,button-go-normal.png,button-go-highlighted.png,"
+                           "button-open-normal.png,button-open-highlighted.png,action-item.png,"
+                           "action-item-activated.png,Vantrel Folder.png")
+                .split(',');
+        for (const QString& name : names) {
+            QVERIFY2(!skinPicture(name).isNull(), qPrintable(name));
+        }
+        // Pictures that tile along a bar or fill a pattern must match their neighbours' sizes.
+        QCOMPARE(skinPicture("toolbar-preview.png").height(), 36);
+        QCOMPARE(skinPicture("bg-preview.png").size(), QSize(64, 64));
+        QCOMPARE(skinPicture("Vantrel Folder.png").size(), QSize(256, 256));
+        QVERIFY(!QPixmap(QStringLiteral(":/icons/vantrel.png")).isNull());
+    }
+
+    void missingPictureIsNullAndSilent() {
+        vantrel::test::takeLoggedLines();
+        QTest::failOnWarning(QRegularExpression(".*"));
+        QVERIFY(skinPicture(QStringLiteral("launch.PNG")).isNull());
+        QVERIFY(skinPicture(QString()).isNull());
+        QVERIFY(vantrel::test::takeLoggedLines().isEmpty());
+    }
+
+    void styleSheetParsesAndWhitensSkinText() {
+        const QString sheet = skinStyleSheet();
+        QVERIFY(sheet.contains(QStringLiteral("QSlider")));
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".*[Ss]tyle ?[Ss]heet.*")));
+        qApp->setStyleSheet(sheet);
+
+        M_Checkbox checkbox(QStringLiteral("Copy metadata"));
+        M_TextFieldCell label(QStringLiteral("Quality"));
+        checkbox.ensurePolished();
+        label.ensurePolished();
+        QCOMPARE(checkbox.palette().color(QPalette::WindowText), QColor(Qt::white));
+        QCOMPARE(label.palette().color(QPalette::WindowText), QColor(Qt::white));
+
+        // Polishing standard widgets parses the whole sheet; a syntax error would warn here.
+        QWidget window;
+        auto* layout = new QVBoxLayout(&window);
+        layout->addWidget(new QSlider(Qt::Horizontal));
+        layout->addWidget(new QLineEdit);
+        layout->addWidget(new QComboBox);
+        layout->addWidget(new QProgressBar);
+        layout->addWidget(new QScrollBar(Qt::Vertical));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        qApp->setStyleSheet(QString());
     }
 };
 
