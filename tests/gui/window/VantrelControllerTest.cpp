@@ -86,18 +86,6 @@ QMap<QString, QByteArray> folderContents(const QString& folder) {
     return contents;
 }
 
-// Every preview render has ended and what it answered has reached the view.
-// A render may follow a decode: wait until handing over starts no further work.
-bool previewSettled() {
-    QThreadPool* pool = QThreadPool::globalInstance();
-    do {
-        if (!pool->waitForDone(60000))
-            return false;
-        QCoreApplication::sendPostedEvents();
-    } while (pool->activeThreadCount() > 0);
-    return true;
-}
-
 } // namespace
 
 // The main window as the user drives it: settings and layouts, imports by drop and by the
@@ -679,7 +667,7 @@ private Q_SLOTS:
         mController->setIndexOfSelectedImage(0);
         mController->imageBrowser()->reloadData();
         mController->previewImage()->setZoomFactor(1.0f);
-        QVERIFY(previewSettled());
+        QVERIFY(test::workersSettled());
 
         for (const QString& request : requests) {
             if (request == "at most 100") {
@@ -695,7 +683,7 @@ private Q_SLOTS:
                                                                  false);
             }
         }
-        QVERIFY(previewSettled());
+        QVERIFY(test::workersSettled());
         const PreviewImageView* preview = mController->previewImage();
         QCOMPARE(preview->isShowingPlaceholder(), !shown.isValid());
         if (!preview->isShowingPlaceholder())
