@@ -81,13 +81,15 @@ void VantrelController::renderPreview(Image& photo,
     if (mExportPipelinesRunning.load())
         return;
     // Building the pictures only reads the effects; pixels come later, on a worker. The
-    // header picture gives the true size, the decoded copy the pixels.
+    // header picture gives the true size, the decoded copy the pixels. The header's is
+    // built last: the photo keeps the recipe it built last, and must not keep the copy's
+    // pixels alive after another photo is selected.
     PipelineNotes notes;
     const bool withEffects = mUi->mEffectsOnOrOffSwitch->value() == 0;
-    const Picture exact =
-        withEffects ? photo.imageWithEffects(source->header(), &notes) : Picture(source->header());
     const Picture picture =
         withEffects ? photo.imageWithEffects(source->pixels()) : Picture(source->pixels());
+    const Picture exact =
+        withEffects ? photo.imageWithEffects(source->header(), &notes) : Picture(source->header());
     systemLog(notes.logLines);
     const QSizeF photoSize(exact.pixelWidth(), exact.pixelHeight());
     const std::optional<PixelRect> part = visiblePart(photoSize, zoom);

@@ -2,6 +2,8 @@
 
 #include "core/batch/AppData.h"
 #include "core/imaging/Effects.h"
+#include "core/imaging/Image.h"
+#include "core/imaging/WorkingImage.h"
 #include "gui/browser/ImageBrowserView.h"
 #include "gui/preview/PreviewImageView.h"
 #include "gui/skin/ImageButton.h"
@@ -75,6 +77,10 @@ private Q_SLOTS:
             QVERIFY(settled());
             QCOMPARE(mController->indexOfSelectedImage(), c.previewed);
             QCOMPARE(preview()->imageSize(), QSize(100 + c.previewed, 50));
+            // No photo keeps the preview's decoded copy alive: their recipes start from
+            // their files.
+            for (const auto& image : AppData::sharedData().currentImages())
+                QVERIFY(!image->workingImage() || !image->workingImage()->sourcePath().empty());
         }
         // The photo on view is removed: the preview follows the browser into the list.
         browser()->setSelectionIndexes({7}, false);
