@@ -33,13 +33,25 @@ void VantrelController::reloadImageAfterApplyingEffects() {
         return;
     const double zoom = previewRenderZoom();
     const std::string path = photo->path();
+    if (mIndexOfSelectedImage != mLastPreviewedIndex)
+        mPreviewStep = mIndexOfSelectedImage < mLastPreviewedIndex ? -1 : 1;
+    mLastPreviewedIndex = mIndexOfSelectedImage;
     if (mPreviewSource && mPreviewSource->serves(path, zoom)) {
         renderPreview(*photo, mPreviewSource, zoom, generation);
         return;
     }
+    if (mNeighbourSource && mNeighbourSource->serves(path, zoom)) {
+        // The photo decoded in advance; the one left becomes the neighbour to go back to.
+        std::swap(mPreviewSource, mNeighbourSource);
+        renderPreview(*photo, mPreviewSource, zoom, generation);
+        return;
+    }
     // Another photo or zoom: decode it once on a worker, then render from that copy. The old
-    // copy goes now, so that at most one photo's pixels are held at a time.
+    // copy goes now, so that at most two photos' pixels are held at a time.
     mPreviewSource.reset();
+    // Its decoding in advance is under way: it shows when that is done.
+    if (path == mNeighbourDecoding && zoom == mNeighbourDecodingZoom)
+        return;
     auto latest = mPreviewGeneration;
     QPointer<VantrelController> controller = this;
     QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller] {
@@ -94,30 +106,31 @@ void VantrelController::renderPreview(Image& photo,
     const QSizeF photoSize(exact.pixelWidth(), exact.pixelHeight());
     const std::optional<PixelRect> part = visiblePart(photoSize, zoom);
     auto latest = mPreviewGeneration;
-    QPointer<PreviewImageView> view = mUi->mPreviewImage;
-    QThreadPool::globalInstance()->start(
-        [picture, photoSize, zoom, part, generation, latest, view] {
-            const auto wanted = [latest, generation] {
-                return latest->load() == generation;
-            };
-            if (!wanted())
+    QPointer<VantrelController> controller = this;
+    QThreadPool::globalInstance()->start([=] {
+        const auto wanted = [latest, generation] {
+            return latest->load() == generation;
+        };
+        if (!wanted())
+            return;
+        std::optional<Bitmap> bitmap = picture.renderPart(zoom, part, wanted);
+        QImage image = bitmap ? screenImageFromBitmap(*bitmap) : QImage();
+        // Where the picture lies on the photo, in photo pixels: the view scales it by its
+        // zoom factor.
+        QRectF where(QPointF(0, 0), photoSize);
+        if (part && !image.isNull()) {
+            const double perPixel =
+                photoSize.width() / std::max(1, pixelCount(photoSize.width() * zoom));
+            where = QRectF(part->left * perPixel, part->top * perPixel, image.width() * perPixel,
+                           image.height() * perPixel);
+        }
+        QMetaObject::invokeMethod(controller, [=] {
+            if (!controller || latest->load() != generation)
                 return;
-            std::optional<Bitmap> bitmap = picture.renderPart(zoom, part, wanted);
-            QImage image = bitmap ? screenImageFromBitmap(*bitmap) : QImage();
-            // Where the picture lies on the photo, in photo pixels: the view scales it by its
-            // zoom factor.
-            QRectF where(QPointF(0, 0), photoSize);
-            if (part && !image.isNull()) {
-                const double perPixel =
-                    photoSize.width() / std::max(1, pixelCount(photoSize.width() * zoom));
-                where = QRectF(part->left * perPixel, part->top * perPixel,
-                               image.width() * perPixel, image.height() * perPixel);
-            }
-            QMetaObject::invokeMethod(view, [image, photoSize, where, generation, latest, view] {
-                if (view && latest->load() == generation)
-                    view->setImagePart(image, photoSize, where);
-            });
+            controller->mUi->mPreviewImage->setImagePart(image, photoSize, where);
+            controller->decodeNeighbour(zoom);
         });
+    });
 }
 
 std::optional<PixelRect> VantrelController::visiblePart(const QSizeF& photoSize,
@@ -139,6 +152,43 @@ std::optional<PixelRect> VantrelController::visiblePart(const QSizeF& photoSize,
     if (span[0] >= rendered[0] && span[1] >= rendered[1])
         return std::nullopt;
     return PixelRect{(rendered[0] - span[0]) / 2, (rendered[1] - span[1]) / 2, span[0], span[1]};
+}
+
+void VantrelController::decodeNeighbour(double zoom) {
+    Image* const neighbour =
+        imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage + mPreviewStep);
+    if (!neighbour || mExportPipelinesRunning.load() || !mNeighbourDecoding.empty())
+        return;
+    const std::string path = neighbour->path();
+    if (mNeighbourSource && mNeighbourSource->serves(path, zoom))
+        return;
+    mNeighbourDecoding = path;
+    mNeighbourDecodingZoom = zoom;
+    const unsigned generation = mPreviewGeneration->load();
+    auto latest = mPreviewGeneration;
+    QPointer<VantrelController> controller = this;
+    QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller] {
+        // Not when the user has stepped on past it already.
+        std::shared_ptr<const PreviewSource> source;
+        if (latest->load() - generation <= 1)
+            source = PreviewSource::decode(path, zoom);
+        QMetaObject::invokeMethod(controller, [source, path, controller] {
+            if (controller)
+                controller->neighbourDecoded(source, path);
+        });
+    });
+}
+
+void VantrelController::neighbourDecoded(std::shared_ptr<const PreviewSource> source,
+                                         const std::string& path) {
+    mNeighbourDecoding.clear();
+    if (source)
+        mNeighbourSource = std::move(source);
+    // The user arrived while it was decoded: show it now (or, when it could not be decoded,
+    // decode it as any other photo, which says why).
+    Image* const photo = imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage);
+    if (photo && photo->path() == path && !mPreviewSource)
+        reloadImageAfterApplyingEffects();
 }
 
 double VantrelController::previewRenderZoom() const {

@@ -207,6 +207,10 @@ private:
     void setUpEffectControls();
     void connectEffectControls();
     double previewRenderZoom() const;
+    // Decodes the next photo in the direction of the last step on a worker, once the
+    // picture on view is made.
+    void decodeNeighbour(double zoom);
+    void neighbourDecoded(std::shared_ptr<const PreviewSource> source, const std::string& path);
     // The part of the picture rendered at `zoom` that the preview shows, or nothing when it
     // shows all of it.
     std::optional<PixelRect> visiblePart(const QSizeF& photoSize, double zoom) const;
@@ -243,6 +247,14 @@ private:
         std::make_shared<std::atomic<unsigned>>(0);
     // The previewed photo, decoded once at the preview's scale.
     std::shared_ptr<const PreviewSource> mPreviewSource;
+    // The photo the user will most likely look at next, decoded while they look at this one:
+    // the neighbour in the direction of the last step (or the photo just left).
+    std::shared_ptr<const PreviewSource> mNeighbourSource;
+    // The neighbour whose decoding is under way, and at which zoom.
+    std::string mNeighbourDecoding;
+    double mNeighbourDecodingZoom = 0;
+    int mLastPreviewedIndex = 0;
+    int mPreviewStep = 1;
     // Desktop open requests that arrived while an operation ran, oldest first.
     std::vector<std::vector<std::string>> mPendingOpenRequests;
 
