@@ -65,8 +65,9 @@ QString numberText(double value) {
         return QStringLiteral("nan");
     if (std::isinf(value))
         return value > 0 ? QStringLiteral("inf") : QStringLiteral("-inf");
-    // The shortest text that reads back as the same number, whatever the user's locale.
-    return QLocale::c().toString(value, 'g', QLocale::FloatingPointShortest);
+    // Sixteen significant digits, whatever the user's locale: a value rounded in binary
+    // (25.4 stored as 25.400000000000002) reads as it was meant.
+    return QLocale::c().toString(value, 'g', 16);
 }
 
 QString dataText(const QByteArray& bytes) {

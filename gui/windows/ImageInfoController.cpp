@@ -8,6 +8,7 @@
 #include "core/imaging/PhotoFile.h"
 #include "gui/skin/Skin.h"
 #include "gui/window/VantrelController.h"
+#include "gui/windows/WindowPlacement.h"
 #include "ui_ImageInfo.h"
 
 #include <QFontDatabase>
@@ -15,6 +16,7 @@
 #include <QShortcut>
 #include <QThreadPool>
 #include <mutex>
+#include <utility>
 
 namespace vantrel {
 namespace {
@@ -55,6 +57,8 @@ void ImageInfoController::awakeFromNib() {
 }
 
 void ImageInfoController::showWindow(QObject*) {
+    if (!std::exchange(mPlaced, true))
+        centreOver(this, VantrelController::controller());
     show();
     raise();
     activateWindow();

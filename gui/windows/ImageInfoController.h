@@ -42,6 +42,7 @@ public:
 private:
     explicit ImageInfoController(QWidget* parent);
 
+    bool mPlaced = false; // centred over the main window the first time it is shown
     std::unique_ptr<Ui::ImageInfo> mUi;
     std::atomic<int> mIndexOfSelectedImage{0};
     // Counts fillings so that the properties of an earlier photo never arrive late.

@@ -3,6 +3,7 @@
 #include "core/batch/SettingsRules.h"
 #include "core/batch/UpdateChecks.h"
 #include "gui/window/VantrelController.h"
+#include "gui/windows/WindowPlacement.h"
 #include "ui_Preferences.h"
 
 #include <QActionGroup>
@@ -11,6 +12,7 @@
 #include <QSettings>
 #include <QShortcut>
 #include <mutex>
+#include <utility>
 
 namespace vantrel {
 namespace {
@@ -79,6 +81,8 @@ void PreferencesController::connectActions() {
 
 void PreferencesController::showWindow(QObject* sender) {
     showGeneralPanel(sender);
+    if (!std::exchange(mPlaced, true))
+        centreOver(this, VantrelController::controller());
     show();
     raise();
     activateWindow();
@@ -195,6 +199,11 @@ void PreferencesController::alertDidEnd(QMessageBox*, int returnCode) {
             quit->setChecked(true);
     }
     saveDefaluts(quit);
+    // The question came up over the main window; the user goes on where they were.
+    if (isVisible()) {
+        raise();
+        activateWindow();
+    }
 }
 
 void PreferencesController::checkForUpdates(QObject*) {

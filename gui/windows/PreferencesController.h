@@ -62,6 +62,7 @@ private:
     void showPanel(QWidget* panel);
     void showLastCheckTime();
 
+    bool mPlaced = false; // centred over the main window the first time it is shown
     std::unique_ptr<Ui::Preferences> mUi;
     QPointer<QMessageBox> mQuitAlert;
 };

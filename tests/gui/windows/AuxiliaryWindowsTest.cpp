@@ -463,10 +463,12 @@ private Q_SLOTS:
         while (files.hasNext())
             paths.push_back(bytes(files.next()));
         useBatch(paths);
+        getInfo(0);
         for (int i = 0; i < int(paths.size()); ++i) {
-            getInfo(i);
-            const QStringList shown = infoShown();
-            QVERIFY2(!shown.at(3).isEmpty(), paths[size_t(i)].c_str());
+            info().setIndexOfSelectedImage(i);
+            info().showInfo();
+            QVERIFY(workersSettled());
+            QVERIFY2(!infoShown().at(3).isEmpty(), paths[size_t(i)].c_str());
         }
         getInfo(0);
         QVERIFY(infoShown().at(3).contains("    PixelWidth : 128\n"));
