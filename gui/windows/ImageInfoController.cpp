@@ -42,6 +42,10 @@ ImageInfoController::ImageInfoController(QWidget* parent)
     QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     fixed.setPointSizeF(std::max(8.0, fixed.pointSizeF() - 1.0));
     mUi->mTextView->setFont(fixed);
+    // The picture and the text share the width about evenly; the user may move the divide.
+    mUi->mInfoSplitView->setStretchFactor(0, 5);
+    mUi->mInfoSplitView->setStretchFactor(1, 6);
+    mUi->mInfoSplitView->setSizes({500, 600});
     for (const QKeySequence& keys :
          {QKeySequence(QKeySequence::Close), QKeySequence(Qt::Key_Escape)})
         connect(new QShortcut(keys, this), &QShortcut::activated, this,
