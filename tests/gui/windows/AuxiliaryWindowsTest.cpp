@@ -23,7 +23,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <QThreadPool>
 #include <QtTest>
 #include <fcntl.h>
 #include <memory>
@@ -50,17 +49,6 @@ std::string bytes(const QString& path) {
 
 QVariant stored(const char* key) {
     return QSettings().value(QLatin1String(key));
-}
-
-// Every worker has ended and what it handed back has been delivered.
-bool workersSettled() {
-    QThreadPool* pool = QThreadPool::globalInstance();
-    do {
-        if (!pool->waitForDone(60000))
-            return false;
-        QCoreApplication::sendPostedEvents();
-    } while (pool->activeThreadCount() > 0);
-    return true;
 }
 
 } // namespace
@@ -106,7 +94,7 @@ class AuxiliaryWindowsTest : public QObject {
         mController->imageBrowser()->setSelectionIndexes({index}, false);
         QCOMPARE(mController->indexOfSelectedImage(), index);
         action("mShowImageInfoAction")->trigger();
-        QVERIFY(workersSettled());
+        QVERIFY(test::workersSettled());
         QVERIFY(!info().isReadingMetadata());
         QVERIFY(!infoOutlet<FittedPictureView>("mImageView")->isRendering());
     }
@@ -149,7 +137,7 @@ private Q_SLOTS:
         QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
         info().close();
         prefs().close();
-        QVERIFY(workersSettled());
+        QVERIFY(test::workersSettled());
         mController.reset();
         setBatch({});
         // QTemporaryDir cannot remove a name that is not UTF-8.
@@ -433,7 +421,7 @@ private Q_SLOTS:
 
         // Selecting another photo in the browser leaves the window as it is.
         mController->imageBrowser()->setSelectionIndexes({0}, false);
-        QVERIFY(workersSettled());
+        QVERIFY(test::workersSettled());
         QCOMPARE(mController->indexOfSelectedImage(), 0);
         QCOMPARE(infoShown(), phone);
     }
@@ -450,7 +438,7 @@ private Q_SLOTS:
         for (const int index : {4, 100, -1}) {
             info().setIndexOfSelectedImage(index);
             info().showWindow(nullptr);
-            QVERIFY(workersSettled());
+            QVERIFY(test::workersSettled());
             QCOMPARE(infoShown(), (QStringList{"", "", "", ""}));
         }
     }
@@ -467,7 +455,7 @@ private Q_SLOTS:
         for (int i = 0; i < int(paths.size()); ++i) {
             info().setIndexOfSelectedImage(i);
             info().showInfo();
-            QVERIFY(workersSettled());
+            QVERIFY(test::workersSettled());
             QVERIFY2(!infoShown().at(3).isEmpty(), paths[size_t(i)].c_str());
         }
         getInfo(0);
