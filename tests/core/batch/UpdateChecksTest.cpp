@@ -29,11 +29,5 @@ TEST(UpdateChecks, LastCheckLabelNamesDayAndMonthInTheUsersLanguage) {
     }
 }
 
-TEST(UpdateChecks, LastCheckLabelShowsTheLocalTime) {
-    const QDateTime utc(QDate(2026, 12, 28), QTime(23, 30), Qt::UTC);
-    EXPECT_EQ(lastCheckDateText(utc, QLocale(QLocale::English)),
-              lastCheckDateText(utc.toLocalTime(), QLocale(QLocale::English)));
-}
-
 } // namespace
 } // namespace vantrel

@@ -24,7 +24,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QtTest>
-#include <fcntl.h>
+#include <filesystem>
 #include <memory>
 #include <unistd.h>
 
@@ -120,13 +120,7 @@ private Q_SLOTS:
         // file named .jpg.
         const QString camera = testdata("real/jpeg/cameras/Canon_40D.jpg");
         const QByteArray oddName = QFile::encodeName(mWork.path()) + "/caf\xe9 (1).jpg";
-        QFile source(camera);
-        QVERIFY(source.open(QIODevice::ReadOnly));
-        const QByteArray content = source.readAll();
-        const int fd = ::open(oddName.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        QVERIFY(fd >= 0);
-        QCOMPARE(::write(fd, content.constData(), size_t(content.size())), ssize_t(content.size()));
-        ::close(fd);
+        std::filesystem::copy_file(bytes(camera), oddName.toStdString());
         mInfoBatch = {bytes(camera), bytes(testdata("real/jpeg/phones/jolla.jpg")),
                       oddName.toStdString(),
                       bytes(testdata("bad-seed/jpeg/exiv2-quicktime-segv-2376-as.jpg"))};
@@ -276,11 +270,7 @@ private Q_SLOTS:
             QCOMPARE(alert->windowModality(), Qt::WindowModal);
             QCOMPARE(alert->text(), "Quit Vantrel when done processing?");
             QCOMPARE(alert->informativeText(), "All your settings and changes will be lost.");
-            QStringList titles;
-            for (QAbstractButton* button : alert->buttons())
-                titles << button->text();
-            titles.sort();
-            QCOMPARE(titles, (QStringList{"No", "Yes"}));
+            QCOMPARE(alert->buttons().size(), 2);
             QCOMPARE(alert->defaultButton()->text(), "No");
             for (QAbstractButton* button : alert->buttons())
                 if (button->text() == QLatin1String(step.answer))
@@ -329,18 +319,13 @@ private Q_SLOTS:
     void aChangedFinishingActionCountsFromTheNextRun() {
         QStringList events;
         QMutex eventsMutex;
-        mController->setFinishingServices({[&] {
-                                               const QMutexLocker lock(&eventsMutex);
-                                               events << "sound";
-                                           },
-                                           [&](const std::string&) {
-                                               const QMutexLocker lock(&eventsMutex);
-                                               events << "reveal";
-                                           },
-                                           [&] {
-                                               const QMutexLocker lock(&eventsMutex);
-                                               events << "quit";
-                                           }});
+        auto record = [&](const char* event) {
+            return [&events, &eventsMutex, event](auto&&...) {
+                const QMutexLocker lock(&eventsMutex);
+                events << event;
+            };
+        };
+        mController->setFinishingServices({record("sound"), record("reveal"), record("quit")});
         test::outletNamed<QLabel>(mController.get(), "mSaveDestinationPathLabel")
             ->setText(mWork.filePath("runs"));
         mController->saveDefaults(
