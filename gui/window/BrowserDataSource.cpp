@@ -96,8 +96,7 @@ void VantrelController::revealInFinder(QObject*) {
 }
 
 void VantrelController::showImageInfo(QObject* sender) {
-    // The export builds its pipelines on these photos; the window opens when it is done.
-    if (AppData::sharedData().currentImages().empty() || mExportPipelinesRunning.load())
+    if (AppData::sharedData().currentImages().empty())
         return;
     ImageInfoController& info = ImageInfoController::controller();
     info.setIndexOfSelectedImage(mIndexOfSelectedImage);

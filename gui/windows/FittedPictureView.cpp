@@ -21,18 +21,16 @@ FittedPictureView::~FittedPictureView() {
     ++*mGeneration;
 }
 
-void FittedPictureView::setPicture(Picture picture) {
-    mPicture = std::move(picture);
-    mImage = QImage();
-    mMessage.clear();
-    mRenderedBox = QSize();
+void FittedPictureView::setPicture(std::function<Picture()> make) {
+    clear();
+    mMake = std::move(make);
     renderAtShownSize();
-    update();
 }
 
 void FittedPictureView::clear() {
     ++*mGeneration;
-    mPicture = Picture();
+    mMake = nullptr;
+    mPicture.reset();
     mImage = QImage();
     mMessage.clear();
     mRenderedBox = QSize();
@@ -49,13 +47,8 @@ QSize FittedPictureView::shownBox() const {
 void FittedPictureView::renderAtShownSize() {
     const unsigned generation = ++*mGeneration;
     const QSize box = shownBox();
-    if (mPicture.isNull()) {
-        mRendering = false;
-        mMessage = tr("The photo cannot be read.");
-        update();
-        return;
-    }
-    if (box.isEmpty()) {
+    if (!hasPicture() || box.isEmpty()) {
+        // Without a size yet, the first resize asks again.
         mRendering = false;
         return;
     }
@@ -63,24 +56,29 @@ void FittedPictureView::renderAtShownSize() {
     mRenderedBox = box;
     auto latest = mGeneration;
     QPointer<FittedPictureView> view = this;
-    const Picture picture = mPicture;
+    std::function<Picture()> make = mPicture ? std::function<Picture()>() : mMake;
+    const Picture made = mPicture.value_or(Picture());
     const double scale = devicePixelRatioF();
-    QThreadPool::globalInstance()->start([picture, box, scale, generation, latest, view] {
+    QThreadPool::globalInstance()->start([make, made, box, scale, generation, latest, view] {
         if (latest->load() != generation)
             return;
+        const Picture picture = make ? make() : made;
         QString why;
         const std::optional<Bitmap> bitmap = renderToFit(picture, box.width(), box.height(), &why);
         QImage image = bitmap ? screenImageFromBitmap(*bitmap) : QImage();
         image.setDevicePixelRatio(scale);
-        QMetaObject::invokeMethod(view, [image, why, generation, latest, view] {
+        QMetaObject::invokeMethod(view, [picture, image, why, generation, latest, view] {
             if (view && latest->load() == generation)
-                view->rendered(image, why);
+                view->rendered(picture, image, why);
         });
     });
 }
 
-void FittedPictureView::rendered(const QImage& image, const QString& message) {
+void FittedPictureView::rendered(const Picture& picture, const QImage& image,
+                                 const QString& message) {
     mRendering = false;
+    mPicture = picture;
+    mMake = nullptr;
     mImage = image;
     mMessage = image.isNull() ? message : QString();
     update();
@@ -88,7 +86,7 @@ void FittedPictureView::rendered(const QImage& image, const QString& message) {
 
 void FittedPictureView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (mPicture.isNull())
+    if (!hasPicture())
         return;
     // Shrinking draws the pixels already made smaller; only a larger box needs more of them.
     const QSize box = shownBox();

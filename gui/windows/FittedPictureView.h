@@ -6,22 +6,26 @@
 #include <QString>
 #include <QWidget>
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QTimer;
 
 namespace vantrel {
 
 // Shows a picture whole, as large as the view allows but never larger than the photo. The
-// pixels are rendered on a worker at the size shown, again when the view grows; meanwhile
-// the view keeps drawing what it has. A picture that cannot be shown leaves a short message.
+// picture is made and its pixels rendered on a worker, at the size shown, and rendered again
+// when the view grows; meanwhile the view keeps drawing what it has. A picture that cannot
+// be shown leaves a short message.
 class FittedPictureView : public QWidget {
     Q_OBJECT
 public:
     explicit FittedPictureView(QWidget* parent = nullptr);
     ~FittedPictureView() override;
 
-    void setPicture(Picture picture);
+    // Shows the picture that `make` gives. It runs on a worker (it may read a file), once.
+    void setPicture(std::function<Picture()> make);
     // Shows nothing; a render still under way is dropped.
     void clear();
 
@@ -36,10 +40,12 @@ protected:
 
 private:
     void renderAtShownSize();
-    void rendered(const QImage& image, const QString& message);
+    void rendered(const Picture& picture, const QImage& image, const QString& message);
+    bool hasPicture() const { return mMake || mPicture; }
     QSize shownBox() const;
 
-    Picture mPicture;
+    std::function<Picture()> mMake;  // until the picture is made
+    std::optional<Picture> mPicture; // once it is made
     QImage mImage;
     QString mMessage;
     QSize mRenderedBox;

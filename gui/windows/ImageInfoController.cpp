@@ -98,11 +98,10 @@ void ImageInfoController::showInfo() {
     ui.mImagePath->setText(displayPath(path));
     setWindowTitle(tr("%1 Info").arg(title));
     ui.mTextView->clear();
-    // The header only: the pixels are rendered by the view on a worker at the size shown.
-    ui.mImageView->setPicture(photo->originalImage());
-
-    // The file is read from its path, not through the photo: the photo may leave the batch
-    // before the worker is done.
+    // The file is read from its path on workers, not through the photo: the photo may leave
+    // the batch meanwhile, and the preview and the export run their pipelines on it. A photo
+    // made afresh from the path is the one in the batch without effects.
+    ui.mImageView->setPicture([path] { return Image(path).pictureFromWorkingImage(); });
     auto latest = mGeneration;
     QPointer<ImageInfoController> window = this;
     QThreadPool::globalInstance()->start([path, generation, latest, window] {
