@@ -15,7 +15,7 @@ double zoomToFit(int width, int height, int boxWidth, int boxHeight) {
 }
 
 std::optional<Bitmap> renderToFit(const Picture& picture, int boxWidth, int boxHeight,
-                                  QString* error) {
+                                  const std::function<bool()>& wanted, QString* error) {
     if (picture.isNull()) {
         if (error)
             *error = QStringLiteral("The photo cannot be read.");
@@ -36,7 +36,7 @@ std::optional<Bitmap> renderToFit(const Picture& picture, int boxWidth, int boxH
         return std::nullopt;
     }
     QString why;
-    std::optional<Bitmap> bitmap = picture.render(zoom, &why);
+    std::optional<Bitmap> bitmap = picture.renderPart(zoom, std::nullopt, wanted, &why);
     if (!bitmap && error)
         *error = QStringLiteral("The photo cannot be read.");
     return bitmap;

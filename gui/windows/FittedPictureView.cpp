@@ -64,7 +64,9 @@ void FittedPictureView::renderAtShownSize() {
             return;
         const Picture picture = make ? make() : made;
         QString why;
-        const std::optional<Bitmap> bitmap = renderToFit(picture, box.width(), box.height(), &why);
+        const std::optional<Bitmap> bitmap = renderToFit(
+            picture, box.width(), box.height(),
+            [latest, generation] { return latest->load() == generation; }, &why);
         QImage image = bitmap ? screenImageFromBitmap(*bitmap) : QImage();
         image.setDevicePixelRatio(scale);
         QMetaObject::invokeMethod(view, [picture, image, why, generation, latest, view] {
