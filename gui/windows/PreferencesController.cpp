@@ -173,6 +173,7 @@ void PreferencesController::quitAppWhenDoneDidChange(QObject* sender) {
         QPushButton* no = alert->addButton(QStringLiteral("No"), QMessageBox::NoRole);
         QPushButton* yes = alert->addButton(QStringLiteral("Yes"), QMessageBox::YesRole);
         alert->setDefaultButton(no);
+        // Escape or closing the question answers No: quitting stays on only when asked for.
         alert->setEscapeButton(no);
         connect(alert, &QMessageBox::finished, this, [this, alert, no, yes] {
             const QAbstractButton* answer = alert->clickedButton();
