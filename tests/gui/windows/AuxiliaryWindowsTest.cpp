@@ -246,15 +246,15 @@ private Q_SLOTS:
         mController->showPreferences(mController.get());
         prefs().activateWindow();
 
-        // No: asked, stored on while asking, then off.
-        // Yes: stays on. Off: no question.
+        // No: asked, stored on while asking, then off. Yes: stays on. Off: no question.
+        // Escape answers No.
         struct Step {
             bool turnOn;
             const char* answer;
             bool checkedAfter;
         };
-        for (const Step& step :
-             {Step{true, "No", false}, Step{true, "Yes", true}, Step{false, nullptr, false}}) {
+        for (const Step& step : {Step{true, "No", false}, Step{true, "Yes", true},
+                                 Step{false, nullptr, false}, Step{true, "Escape", false}}) {
             quit->click();
             QCOMPARE(quit->isChecked(), step.turnOn);
             QCOMPARE(stored("QuitAppWhenDone").toBool(), step.turnOn);
@@ -272,6 +272,8 @@ private Q_SLOTS:
             QCOMPARE(alert->informativeText(), "All your settings and changes will be lost.");
             QCOMPARE(alert->buttons().size(), 2);
             QCOMPARE(alert->defaultButton()->text(), "No");
+            if (QLatin1String(step.answer) == QLatin1String("Escape"))
+                QTest::keyClick(alert, Qt::Key_Escape);
             for (QAbstractButton* button : alert->buttons())
                 if (button->text() == QLatin1String(step.answer))
                     button->click();
