@@ -25,6 +25,7 @@ inline constexpr char quitAppWhenDone[] = "QuitAppWhenDone";
 inline constexpr char openDestinationFolderWhenDone[] = "OpenDestinationFolderWhenDone";
 inline constexpr char enableAutomaticChecks[] = "SUEnableAutomaticChecks";
 inline constexpr char lastCheckTime[] = "SULastCheckTime";
+inline constexpr char applyCameraOrientation[] = "ApplyCameraOrientation";
 } // namespace SettingsKeys
 
 // `today` as "yyyy-MM-dd" with ASCII digits whatever the user's locale.

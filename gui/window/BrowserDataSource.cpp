@@ -4,6 +4,7 @@
 #include "gui/preview/PreviewImageView.h"
 #include "gui/window/DesktopServices.h"
 #include "gui/window/VantrelController.h"
+#include "gui/windows/ImageInfoController.h"
 #include "ui_MainWindow.h"
 
 #include <QMenu>
@@ -94,8 +95,12 @@ void VantrelController::revealInFinder(QObject*) {
         revealInFileViewer(photo->path());
 }
 
-void VantrelController::showImageInfo(QObject*) {
-    // The information window plugs in here.
+void VantrelController::showImageInfo(QObject* sender) {
+    if (AppData::sharedData().currentImages().empty())
+        return;
+    ImageInfoController& info = ImageInfoController::controller();
+    info.setIndexOfSelectedImage(mIndexOfSelectedImage);
+    info.showWindow(sender);
 }
 
 void VantrelController::browserZoomSliderDidChange(QObject*) {

@@ -11,6 +11,7 @@
 #include "gui/skin/M_ViewWithBackgroundImage.h"
 #include "gui/skin/Skin.h"
 #include "gui/window/DesktopServices.h"
+#include "gui/windows/PreferencesController.h"
 #include "ui_ErrorSheet.h"
 #include "ui_MainWindow.h"
 #include "ui_ProgressSheet.h"
@@ -106,6 +107,7 @@ void VantrelController::awakeFromNib() {
     loadUserDefaults();
 
     restoreWindowGeometry();
+    PreferencesController::controller().loadUserDefaults();
 
     // The empty layout until the browser first reports its items.
     mUi->mBottomView->hide();
@@ -281,7 +283,7 @@ void VantrelController::showHelp(QObject*) {
 }
 
 void VantrelController::showPreferences(QObject*) {
-    // The preferences window plugs in here.
+    PreferencesController::controller().showWindow(this);
 }
 
 void VantrelController::showAbout(QObject*) {
