@@ -70,6 +70,7 @@ std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& pa
             source->mScale = std::min(double(decoded.width()) / stored.width,
                                       double(decoded.height()) / stored.height);
             source->mPixels = WorkingImage::fromPixels(decoded, header->extent());
+            source->mBytes = bytes;
         }
         source->mHeader = std::move(header);
         return source;

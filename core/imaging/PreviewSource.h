@@ -34,6 +34,8 @@ public:
     double scale() const { return mScale; }
     const std::shared_ptr<const WorkingImage>& header() const { return mHeader; }
     const std::shared_ptr<const WorkingImage>& pixels() const { return mPixels; }
+    // What the decoded copy takes in memory; 0 when the file stands in for it.
+    double bytes() const { return mBytes; }
     // The photo as stored, without effects: its size is the photo's.
     Picture photo() const { return Picture(mHeader); }
 
@@ -49,6 +51,7 @@ private:
     qint64 mFileSize = -1;
     QDateTime mModified;
     double mScale = 1.0;
+    double mBytes = 0;
     std::shared_ptr<const WorkingImage> mHeader;
     std::shared_ptr<const WorkingImage> mPixels;
 };

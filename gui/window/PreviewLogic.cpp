@@ -157,7 +157,12 @@ std::optional<PixelRect> VantrelController::visiblePart(const QSizeF& photoSize,
 void VantrelController::decodeNeighbour(double zoom) {
     Image* const neighbour =
         imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage + mPreviewStep);
-    if (!neighbour || mExportPipelinesRunning.load() || !mNeighbourDecoding.empty())
+    // Photos shown large are not decoded ahead: two such copies would double the memory
+    // that the one on view takes.
+    constexpr double kLargestCopyAhead = 48.0 * 1024 * 1024;
+    if (!neighbour || mExportPipelinesRunning.load() || !mNeighbourDecoding.empty() ||
+        !mPreviewSource || mPreviewSource->bytes() == 0 ||
+        mPreviewSource->bytes() > kLargestCopyAhead)
         return;
     const std::string path = neighbour->path();
     if (mNeighbourSource && mNeighbourSource->serves(path, zoom))
