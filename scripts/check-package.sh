@@ -49,6 +49,8 @@ fi
 
 desktop-file-validate "$root/usr/share/applications/$app_id.desktop"
 appstreamcli validate --no-net --pedantic "$root/usr/share/metainfo/$app_id.metainfo.xml"
+# The tree as installed: the metainfo's launchable must name the desktop file shipped.
+appstreamcli validate-tree --no-net "$root" >/dev/null
 
 # The extracted programs, run from where they lie: nothing may come from the build tree.
 for program in vantrel vantrel-batch; do
