@@ -226,6 +226,10 @@ BatchOptionsResult parseBatchOptions(const std::vector<std::string>& arguments) 
             options.showHelp = true;
             continue;
         }
+        if (argument == "--version") {
+            options.showVersion = true;
+            continue;
+        }
         if (argument == "--metadata") {
             options.settings.transferMetadata = true;
             continue;
@@ -260,9 +264,9 @@ const char* batchUsage() {
 Exports photos and folders of photos (walked at every depth) with one set of effects into
 a fresh export folder, and prints that folder's path.
 
-  --brightness B      -1 ... 1 (0 leaves the photo unchanged)
-  --contrast C        0 ... 2 (1 unchanged)
-  --saturation S      0 ... 2 (1 unchanged)
+  --brightness B      from -1 to 1 (0 leaves the photo unchanged)
+  --contrast C        from 0 to 2 (1 unchanged)
+  --saturation S      from 0 to 2 (1 unchanged)
   --crop L,R,T,B      crop fractions of the four sides, e.g. 0.1,0.1,0,0
   --crop-px L,R,T,B   crop pixel counts of the four sides
   --rotate D          0, 90, 180 or 270 degrees, counter-clockwise
@@ -279,9 +283,13 @@ a fresh export folder, and prints that folder's path.
   --folder NAME       export folder name (default Export_ and today's date as yyyy-MM-dd)
   --jobs N            photos processed at once (default: number of processors)
   -h, --help          this text
+  --version           the program's name and version
 
-Exit status: 0 every photo written, 1 the run ended with an error report, 2 bad
-arguments or nothing to export, 130 stopped by Ctrl-C.
+Exit status:
+  0     every photo written
+  1     the run ended with an error report
+  2     bad arguments or nothing to export
+  130   stopped by Ctrl-C
 )";
 }
 

@@ -18,6 +18,7 @@ struct BatchOptions {
     bool destinationGiven = false;
     std::vector<std::string> paths;
     bool showHelp = false;
+    bool showVersion = false;
 };
 
 struct BatchOptionsResult {

@@ -51,6 +51,10 @@ int main(int argc, char** argv) {
         std::fputs(batchUsage(), stdout);
         return Success;
     }
+    if (options.showVersion) {
+        std::printf("vantrel-batch %s\n", VANTREL_VERSION);
+        return Success;
+    }
     if (options.paths.empty()) {
         std::fprintf(stderr, "vantrel-batch: no photos or folders given (see --help)\n");
         return BadArguments;

@@ -17,20 +17,14 @@ if(CANBERRA_FOUND)
     target_link_libraries(vantrel_gui PUBLIC PkgConfig::CANBERRA)
     target_compile_definitions(vantrel_gui PRIVATE VANTREL_HAVE_CANBERRA)
 endif()
+# A program run from this build tree reads the help pages from the sources; an installed one
+# only from its own prefix.
 target_compile_definitions(vantrel_gui PUBLIC
-    VANTREL_DATA_DIR="${CMAKE_INSTALL_PREFIX}/share/vantrel"
+    VANTREL_BUILD_TREE="${CMAKE_BINARY_DIR}"
     VANTREL_SOURCE_RESOURCES="${CMAKE_CURRENT_SOURCE_DIR}/resources")
 
-# Desktop integration: `cmake --install build` puts the program where a desktop finds it.
-include(GNUInstallDirs)
 add_executable(vantrel gui/window/main.cpp)
 target_link_libraries(vantrel PRIVATE vantrel_gui)
 target_compile_definitions(vantrel PRIVATE VANTREL_VERSION="${PROJECT_VERSION}")
 install(TARGETS vantrel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-
-install(FILES resources/vantrel.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES resources/icons/vantrel.png
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
-install(FILES resources/icons/vantrel.svg
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps OPTIONAL)
-install(DIRECTORY resources/help DESTINATION ${CMAKE_INSTALL_DATADIR}/vantrel)
+include(cmake/Desktop.cmake)

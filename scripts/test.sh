@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds Vantrel and runs every test on a fresh Debian 12 machine: installs the Debian
 # packages it needs (as root, only when missing), then a normal warning-free build with
-# all tests, then the tests again under AddressSanitizer and UndefinedBehaviorSanitizer,
-# then the core's tests under ThreadSanitizer, each sanitizer in a build folder of its own.
+# all tests and the checks of the Debian package made from it, then the tests again under
+# AddressSanitizer and UndefinedBehaviorSanitizer, then the core's tests under
+# ThreadSanitizer, each sanitizer in a build folder of its own.
 # Each phase says how long it took: the whole run has to fit CI's 20 minutes on 2 cores.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,6 +26,8 @@ phase "build" cmake --build build --parallel "$jobs"
 # Many tests wait on child processes and files: one more at a time than there are cores.
 tests=$((jobs + 1))
 phase "tests" ctest --test-dir build --output-on-failure --parallel "$tests"
+# The Debian package, made from the build above and checked as installed files.
+phase "package" scripts/check-package.sh build
 
 # Sanitizers: any report fails the run.
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DVANTREL_WERROR=ON \

@@ -249,13 +249,16 @@ void playSystemSound() {
 }
 
 QUrl helpPageUrl(const QString& pageName) {
-    QStringList folders{QCoreApplication::applicationDirPath() +
-                        QStringLiteral("/../share/vantrel/help")};
-#ifdef VANTREL_DATA_DIR
-    folders << QStringLiteral(VANTREL_DATA_DIR "/help");
-#endif
-#ifdef VANTREL_SOURCE_RESOURCES
-    folders << QStringLiteral(VANTREL_SOURCE_RESOURCES "/help");
+    // Installed, the pages lie beside the program's own prefix wherever that is; only a
+    // program still in its build tree reads them from the sources.
+    const QString programFolder = QCoreApplication::applicationDirPath();
+    QStringList folders{programFolder + QStringLiteral("/../share/vantrel/help")};
+#if defined(VANTREL_BUILD_TREE) && defined(VANTREL_SOURCE_RESOURCES)
+    const QString buildTree = QDir(QStringLiteral(VANTREL_BUILD_TREE)).canonicalPath();
+    if (!buildTree.isEmpty() &&
+        (programFolder == buildTree || programFolder.startsWith(buildTree + QLatin1Char('/')))) {
+        folders << QStringLiteral(VANTREL_SOURCE_RESOURCES "/help");
+    }
 #endif
     const QString fileName = pageName + QStringLiteral(".html");
     for (const QString& folder : folders) {
