@@ -4,11 +4,15 @@
 //
 // Prints, per photo and in all, the RMSE of the reordered render (colour after resampling,
 // quarter turn last) against the strict order, both at full decode, and the PSNR of the
-// shrink-on-load render against the strict order.
+// shrink-on-load render against the strict order. Then, for job T without a maximum, how far
+// the preview (its decoded copy, then the effects) is from the export resampled to the
+// preview's size, at zooms from below Fit Screen to Actual Pixels.
 
 #include "bench/JobT.h"
 #include "core/imaging/Image.h"
 #include "core/imaging/ImagingRuntime.h"
+#include "core/imaging/PixelResampling.h"
+#include "core/imaging/PreviewSource.h"
 #include "core/imaging/WorkingImage.h"
 
 #include <algorithm>
@@ -59,6 +63,25 @@ int main(int argc, char** argv) {
                     "mean %.1f dB, worst %.1f dB\n",
                     count, 100 * sumReordered / count, 100 * worstReordered,
                     -20 * std::log10(sumShrunk / count), -20 * std::log10(worstShrunk));
+    }
+    bench::setJobT(0.0f);
+    for (int i = 1; i < argc; ++i) {
+        Image image(argv[i]);
+        image.applyEffectsForPreview(false);
+        if (!image.workingImage())
+            continue;
+        const VImage exported = image.workingImage()->pixels().copy_memory();
+        std::printf("%s: preview against export RMSE", argv[i]);
+        for (double zoom : {0.1, 0.15, 0.25, 0.37, 0.5, 1.0}) {
+            const auto source = PreviewSource::decode(argv[i], zoom);
+            if (!source)
+                break;
+            const VImage preview =
+                image.imageWithEffects(source->pixels()).workingImage()->render({zoom});
+            const VImage expected = resampleTo(exported, preview.width(), preview.height());
+            std::printf("  %.2f: %.3f %%", zoom, 100 * rmse(expected, preview));
+        }
+        std::printf("\n");
     }
     return count > 0 ? 0 : 1;
 }
