@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QUrl>
 #include <functional>
 #include <memory>
 
@@ -26,6 +28,16 @@ bool waitUntil(const std::function<bool()>& done, int milliseconds = 10000);
 // Waits until the shared worker pool is idle and what its jobs handed back to the GUI
 // thread has run, including the further jobs that started (a render after a decode).
 bool workersSettled();
+
+// Stands in for the desktop's URL handlers (QDesktopServices::setUrlHandler) so that nothing
+// is really opened: it keeps the addresses it is asked to open.
+class UrlCatcher : public QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> urls;
+public Q_SLOTS:
+    void open(const QUrl& url) { urls.append(url); }
+};
 
 // The widget of type T named `name` among the children of `window`; the test program ends
 // when there is none.

@@ -89,15 +89,6 @@ void sendRaw(const QString& name, const QByteArray& bytes, bool leaveEarly = fal
 
 } // namespace
 
-// Stands in for the desktop's URL handlers so that nothing is really opened.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl& url) { urls.append(url); }
-};
-
 // What the program asks of the desktop: the one running instance that later launches hand
 // their files to, help pages, mail, revealing files and folder icons.
 class DesktopIntegrationTest : public QObject {
@@ -108,7 +99,7 @@ class DesktopIntegrationTest : public QObject {
         return vantrel::test::testHome() + QStringLiteral("/vantrel-test-%1").arg(++mCount);
     }
 
-    UrlCatcher mCatcher;
+    test::UrlCatcher mCatcher;
     QString mFakeBin;
     QString mGioLog;
     QByteArray mOriginalPath;

@@ -53,20 +53,11 @@ QVariant stored(const char* key) {
 
 } // namespace
 
-// Takes the addresses the windows ask the desktop to open.
-class UrlCatcher : public QObject {
-    Q_OBJECT
-public:
-    QList<QUrl> urls;
-public Q_SLOTS:
-    void open(const QUrl& url) { urls << url; }
-};
-
 class AuxiliaryWindowsTest : public QObject {
     Q_OBJECT
 
     std::unique_ptr<VantrelController> mController;
-    UrlCatcher mCatcher;
+    test::UrlCatcher mCatcher;
     QTemporaryDir mWork;
     std::vector<std::string> mInfoBatch;
 
