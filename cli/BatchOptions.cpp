@@ -234,6 +234,10 @@ BatchOptionsResult parseBatchOptions(const std::vector<std::string>& arguments) 
             options.settings.transferMetadata = true;
             continue;
         }
+        if (argument == "--no-orientation") {
+            options.applyCameraOrientation = false;
+            continue;
+        }
         const size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
         const auto option = valueOptions().find(name);
@@ -278,6 +282,8 @@ a fresh export folder, and prints that folder's path.
   --type T            original (default), jpg, png or tiff
   --quality Q         JPEG quality 0-100 (default 90)
   --metadata          copy each source's metadata onto its output with exiftool
+  --no-orientation    take every photo's pixels as stored, without turning it as its
+                      camera's orientation tag says
   --dest DIR          destination folder (default: the application's default
                       destination, created if missing)
   --folder NAME       export folder name (default Export_ and today's date as yyyy-MM-dd)

@@ -16,6 +16,7 @@ struct BatchOptions {
     Effects effects;
     ExportSettings settings;
     bool destinationGiven = false;
+    bool applyCameraOrientation = true;
     std::vector<std::string> paths;
     bool showHelp = false;
     bool showVersion = false;

@@ -10,6 +10,7 @@
 #include "core/export/BatchExporter.h"
 #include "core/export/ExiftoolRunner.h"
 #include "core/imaging/ImagingRuntime.h"
+#include "core/imaging/OrientationChoice.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
         return BadArguments;
     }
     std::signal(SIGINT, onInterrupt);
+    setCameraOrientationApplied(options.applyCameraOrientation);
 
     AppData& data = AppData::sharedData();
     ImportWalker walker(data, stopRequested);

@@ -63,4 +63,8 @@ FinishingFlags loadFinishingFlags(QSettings& settings) {
     return flags;
 }
 
+bool loadApplyCameraOrientation(QSettings& settings) {
+    return readOrStoreDefault(settings, SettingsKeys::applyCameraOrientation, true);
+}
+
 } // namespace vantrel

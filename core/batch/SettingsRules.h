@@ -57,4 +57,9 @@ struct FinishingFlags {
 // store out (QSettings::sync) when it has loaded everything else.
 FinishingFlags loadFinishingFlags(QSettings& settings);
 
+// Reads "ApplyCameraOrientation": whether photos are turned as their camera's orientation tag
+// says (the default) or taken with their pixels as stored. Stored when absent, as the
+// finishing flags are.
+bool loadApplyCameraOrientation(QSettings& settings);
+
 } // namespace vantrel

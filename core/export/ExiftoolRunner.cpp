@@ -115,13 +115,20 @@ int updatedFiles(std::string_view output) {
     return 0;
 }
 
+// What exiftool says when a tag named in one of our rewriting arguments is not in the
+// source: that tag is then left alone, as it should be.
+bool isAbsentTagWarning(std::string_view line) {
+    return line.starts_with("Warning: [minor] Tag '") &&
+           line.find("' not defined") != std::string_view::npos;
+}
+
 // exiftool's error messages, or failing those its warnings (say, a source whose tags could
 // not be read). A line that does not start a message continues the one before: a file name
 // with a line break in it.
 QStringList messagesIn(std::string_view errors) {
     std::vector<std::string> messages;
     for (const std::string_view line : linesOf(errors)) {
-        if (trimmed(line).empty() || line == kErrorsEnd) {
+        if (trimmed(line).empty() || line == kErrorsEnd || isAbsentTagWarning(line)) {
             continue;
         }
         if (messages.empty() || line.starts_with("Error:") || line.starts_with("Warning:")) {
@@ -158,6 +165,27 @@ std::optional<QString> failureIn(std::string_view output, std::string_view error
         return QStringLiteral("exiftool did not update the file");
     }
     return said.join(QStringLiteral("; "));
+}
+
+bool isPngTarget(const std::string& target) {
+    QString extension = QString::fromStdString(extensionOf(target));
+    return extension.compare(QStringLiteral(".png"), Qt::CaseInsensitive) == 0;
+}
+
+// The copy of every tag, less what describes the source's stored pixels. A rewrite of the
+// form TAG<${TAG;$_=VALUE} happens only where the source has the tag.
+std::vector<std::string> uprightArguments(const UprightOutput& output, bool png) {
+    const std::string width = std::to_string(output.width);
+    const std::string height = std::to_string(output.height);
+    return {"-all",
+            "--IFD1:all", // the EXIF thumbnail
+            "--ImageWidth",
+            "--ImageHeight",
+            png ? "--Orientation" : "-Orientation#<${Orientation#;$_=1}",
+            "-ExifImageWidth<${ExifImageWidth;$_=" + width + "}",
+            "-ExifImageHeight<${ExifImageHeight;$_=" + height + "}",
+            "-PixelXDimension<${PixelXDimension;$_=" + width + "}",
+            "-PixelYDimension<${PixelYDimension;$_=" + height + "}"};
 }
 
 } // namespace
@@ -203,8 +231,9 @@ ExiftoolRunner::~ExiftoolRunner() {
 
 ExiftoolRunner::ExiftoolRunner(ExiftoolRunner&&) noexcept = default;
 
-std::optional<QString> ExiftoolRunner::transferTagsFrom(const std::string& source,
-                                                        const std::string& target) {
+std::optional<QString>
+ExiftoolRunner::transferTagsFrom(const std::string& source, const std::string& target,
+                                 const std::optional<UprightOutput>& upright) {
     try {
         const Clock::time_point deadline = Clock::now() + mTimeout;
         for (const std::string* path : {&source, &target}) {
@@ -232,10 +261,16 @@ std::optional<QString> ExiftoolRunner::transferTagsFrom(const std::string& sourc
             sourceArgument = *link;
         }
 
-        Answer answer = travelsThroughArgumentFile(sourceArgument) &&
-                                travelsThroughArgumentFile(*absoluteTarget)
-                            ? askStayOpenProcess(sourceArgument, *absoluteTarget, deadline)
-                            : askOwnProcess(sourceArgument, *absoluteTarget, deadline);
+        std::vector<std::string> arguments{"-tagsFromFile", sourceArgument};
+        if (upright) {
+            const std::vector<std::string> rewrite =
+                uprightArguments(*upright, isPngTarget(*absoluteTarget));
+            arguments.insert(arguments.end(), rewrite.begin(), rewrite.end());
+        }
+        arguments.insert(arguments.end(), {"-overwrite_original", *absoluteTarget});
+        Answer answer = std::all_of(arguments.begin(), arguments.end(), travelsThroughArgumentFile)
+                            ? askStayOpenProcess(arguments, deadline)
+                            : askOwnProcess(arguments, deadline);
         if (link) {
             ::unlink(link->c_str());
             replaceAll(answer.errors, *link, *absoluteSource);
@@ -265,8 +300,7 @@ std::optional<QString> ExiftoolRunner::transferTagsFrom(const std::string& sourc
     }
 }
 
-ExiftoolRunner::Answer ExiftoolRunner::askStayOpenProcess(const std::string& source,
-                                                          const std::string& target,
+ExiftoolRunner::Answer ExiftoolRunner::askStayOpenProcess(const std::vector<std::string>& arguments,
                                                           Clock::time_point deadline) {
     using Kind = Answer::Kind;
     if (!stayOpenProcessRuns()) {
@@ -287,8 +321,11 @@ ExiftoolRunner::Answer ExiftoolRunner::askStayOpenProcess(const std::string& sou
     std::string& errors = mStayOpen->errors();
     output.clear();
     errors.clear();
-    const std::string command = "-tagsFromFile\n" + source + "\n-overwrite_original\n" + target +
-                                "\n-execute" + number + "\n";
+    std::string command;
+    for (const std::string& argument : arguments) {
+        command += argument + "\n";
+    }
+    command += "-execute" + number + "\n";
 
     ChildProcess::ReadResult result = ChildProcess::ReadResult::OutputClosed;
     if (mStayOpen->writeInput(command, deadline)) {
@@ -318,12 +355,11 @@ ExiftoolRunner::Answer ExiftoolRunner::askStayOpenProcess(const std::string& sou
     return answer;
 }
 
-ExiftoolRunner::Answer ExiftoolRunner::askOwnProcess(const std::string& source,
-                                                     const std::string& target,
+ExiftoolRunner::Answer ExiftoolRunner::askOwnProcess(const std::vector<std::string>& arguments,
                                                      Clock::time_point deadline) {
     using Kind = Answer::Kind;
-    const std::unique_ptr<ChildProcess> process = startExiftool(
-        {"-tagsFromFile", source, "-overwrite_original", target}, ChildProcess::Input::None);
+    const std::unique_ptr<ChildProcess> process =
+        startExiftool(arguments, ChildProcess::Input::None);
     if (!process) {
         return {Kind::NotStarted, {}, {}};
     }

@@ -20,8 +20,19 @@ namespace vantrel {
 // skipped: they would run whatever the current folder holds.
 std::optional<std::string> locateExiftool(const std::string& executableFolder);
 
+// What the tags copied onto an output must say when its pixels are the photo turned upright
+// by its camera orientation, not the pixels its source stores: the orientation no longer
+// turns anything, and sizes are the output's.
+struct UprightOutput {
+    int width = 0;
+    int height = 0;
+};
+
 // Copies the metadata of each source photo onto the photo written from it, with
-// `exiftool -tagsFromFile SOURCE -overwrite_original TARGET`.
+// `exiftool -tagsFromFile SOURCE -overwrite_original TARGET`. For an upright output the
+// same call also sets a copied Orientation to 1 (a PNG, which had none, gets none), sets
+// copied image sizes to the output's, and leaves out the EXIF thumbnail, which shows the
+// stored pixels.
 //
 // Starting exiftool (Perl) takes longer than copying the tags, so one exiftool keeps running
 // per runner (-stay_open) and is handed one photo after the other; it is started with the
@@ -42,7 +53,8 @@ public:
     // Returns nothing when the tags were written into `target`, otherwise why not, in plain
     // words or as exiftool's own message. Relative paths are taken from the current folder.
     // The source is only read.
-    std::optional<QString> transferTagsFrom(const std::string& source, const std::string& target);
+    std::optional<QString> transferTagsFrom(const std::string& source, const std::string& target,
+                                            const std::optional<UprightOutput>& upright = {});
 
     // How many exiftool processes this runner has started so far.
     int startedProcesses() const { return mStartedProcesses; }
@@ -52,9 +64,9 @@ private:
     std::unique_ptr<ChildProcess> startExiftool(const std::vector<std::string>& arguments,
                                                 ChildProcess::Input input);
     struct Answer;
-    Answer askStayOpenProcess(const std::string& source, const std::string& target,
+    Answer askStayOpenProcess(const std::vector<std::string>& arguments,
                               std::chrono::steady_clock::time_point deadline);
-    Answer askOwnProcess(const std::string& source, const std::string& target,
+    Answer askOwnProcess(const std::vector<std::string>& arguments,
                          std::chrono::steady_clock::time_point deadline);
     bool stayOpenProcessRuns();
     void stopStayOpenProcess();

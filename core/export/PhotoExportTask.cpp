@@ -33,10 +33,13 @@ PhotoExportResult exportPhoto(const PhotoExportTask& task, ExiftoolRunner* metad
         return result;
     }
     QString why;
+    PixelSize written;
     try {
+        const vips::VImage rendered = task.image->render({});
+        written = {rendered.width(), rendered.height()};
         result.output =
-            PendingOutput::encode(task.image->render({}), task.exportFolder, task.encoding,
-                                  task.quality, task.extension, task.transferMetadata, &why);
+            PendingOutput::encode(rendered, task.exportFolder, task.encoding, task.quality,
+                                  task.extension, task.transferMetadata, &why);
     } catch (const vips::VError&) {
         why = decodeFailure();
         vips_error_clear();
@@ -46,8 +49,13 @@ PhotoExportResult exportPhoto(const PhotoExportTask& task, ExiftoolRunner* metad
         return result;
     }
     if (task.transferMetadata && metadataRunner) {
+        // Pixels turned upright must not keep tags that turn them again.
+        std::optional<UprightOutput> upright;
+        if (task.image->followsCameraOrientation()) {
+            upright = UprightOutput{written.width, written.height};
+        }
         if (auto failure =
-                metadataRunner->transferTagsFrom(task.sourcePath, result.output->path())) {
+                metadataRunner->transferTagsFrom(task.sourcePath, result.output->path(), upright)) {
             result.metadataFailure = *failure;
         }
     }

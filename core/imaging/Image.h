@@ -45,7 +45,7 @@ public:
     std::shared_ptr<const WorkingImage> workingImage() const;
     void setWorkingImage(std::shared_ptr<const WorkingImage> image);
 
-    // Reloads the photo as stored and returns it as a picture.
+    // Reloads the photo, without effects, and returns it as a picture.
     Picture originalImage();
     // Runs the whole pipeline as the preview does and returns the result as a picture;
     // `notes`, when given, receive what the steps had to say.

@@ -1,6 +1,7 @@
 #include "core/imaging/PreviewSource.h"
 
 #include "core/imaging/DecodeLimits.h"
+#include "core/imaging/OrientationChoice.h"
 #include "core/imaging/PixelResampling.h"
 #include "core/imaging/WorkingImage.h"
 
@@ -42,7 +43,8 @@ std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& pa
         return nullptr;
     }
     try {
-        vips::VImage decoded = header->decodeShrunk(std::min(1.0, 2.0 * zoom));
+        vips::VImage decoded =
+            header->turnedUpright(header->decodeShrunk(std::min(1.0, 2.0 * zoom)));
         // A copy that its loader could not shrink enough is resampled to twice the zoom:
         // every effect change would otherwise resample far more pixels than are shown.
         if (decoded.width() > 4.0 * zoom * stored.width) {
@@ -83,7 +85,8 @@ std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& pa
 }
 
 bool PreviewSource::serves(const std::string& path, double zoom) const {
-    if (path != mPath || zoom > mScale || mScale > 4.0 * zoom)
+    if (path != mPath || zoom > mScale || mScale > 4.0 * zoom ||
+        mHeader->followsCameraOrientation() != cameraOrientationApplied())
         return false;
     const QFileInfo now = fileStatus(path);
     return now.exists() && now.size() == mFileSize && now.lastModified() == mModified;

@@ -15,7 +15,7 @@ class WorkingImage;
 // again. It is known by the file's path, size and modification time: a file changed on disk
 // is read afresh.
 //
-// Two working images start the pipeline: `header` is the photo as stored (its exact sizes,
+// Two working images start the pipeline: `header` is the photo as seen (its exact sizes,
 // nothing decoded), `pixels` the decoded copy in the same units. The same effect steps run on
 // both give the picture's true size and, from the copy, its pixels at any zoom up to scale().
 class PreviewSource {
@@ -36,12 +36,13 @@ public:
     const std::shared_ptr<const WorkingImage>& pixels() const { return mPixels; }
     // What the decoded copy takes in memory; 0 when the file stands in for it.
     double bytes() const { return mBytes; }
-    // The photo as stored, without effects: its size is the photo's.
+    // The photo as seen, without effects: its size is the photo's.
     Picture photo() const { return Picture(mHeader); }
 
     // Whether this copy can show `path` at `zoom`: the same file, unchanged, decoded at no
     // less than the zoom and at no more than four times it (a larger copy would make every
-    // effect change resample far more pixels than are shown). Reads the file's status only.
+    // effect change resample far more pixels than are shown), under the same camera
+    // orientation choice. Reads the file's status only.
     bool serves(const std::string& path, double zoom) const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include "core/imaging/DecodeLimits.h"
 #include "core/imaging/DisplayBitmap.h"
+#include "core/imaging/Orientation.h"
 
 #include <cerrno>
 #include <cstring>
@@ -42,7 +43,7 @@ private:
 } // namespace
 
 std::optional<Bitmap> makeThumbnail(const std::string& path, int maxSide, QString* why,
-                                    PixelSize* storedSize) {
+                                    PixelSize* photoSize) {
     if (maxSide < 1) {
         explain(why, QStringLiteral("no room for a thumbnail"));
         return std::nullopt;
@@ -65,8 +66,9 @@ std::optional<Bitmap> makeThumbnail(const std::string& path, int maxSide, QStrin
         const vips::VSource source = vips::VSource::new_from_descriptor(file.get());
         const VImage header = VImage::new_from_source(
             source, "", VImage::option()->set("access", VIPS_ACCESS_SEQUENTIAL));
-        if (storedSize) {
-            *storedSize = {header.width(), header.height()};
+        const QuarterTransform upright = uprightTransformOf(header);
+        if (photoSize) {
+            *photoSize = upright.size(PixelSize{header.width(), header.height()});
         }
         if (exceedsSampleLimit(header.width(), header.height(), header.bands())) {
             explain(why, QStringLiteral("the photo is too large to show (%1 x %2 pixels)")
@@ -74,16 +76,21 @@ std::optional<Bitmap> makeThumbnail(const std::string& path, int maxSide, QStrin
                              .arg(header.height()));
             return std::nullopt;
         }
+        // Turned by our own orientation rule, not libvips': the thumbnail must stand as the
+        // preview and the export do, whichever way the choice is set.
         const VImage thumbnail =
             VImage::thumbnail_source(source, maxSide,
                                      VImage::option()
                                          ->set("height", maxSide)
                                          ->set("size", VIPS_SIZE_DOWN)
+                                         ->set("no_rotate", true)
                                          ->set("fail_on", VIPS_FAIL_ON_TRUNCATED)
                                          // Reading from a source, libvips 8.14 only hands
                                          // the loader this string, not the option above.
                                          ->set("option_string", "fail_on=truncated"));
-        return bitmapFromDisplayImage(toDisplayBands(thumbnail));
+        const VImage display = toDisplayBands(thumbnail);
+        return bitmapFromDisplayImage(upright.isIdentity() ? display
+                                                           : upright.apply(display.copy_memory()));
     } catch (const vips::VError&) {
         // The error text is shared by every thread; nobody reads it, so keep it short.
         vips_error_clear();

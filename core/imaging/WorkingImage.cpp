@@ -1,5 +1,6 @@
 #include "core/imaging/WorkingImage.h"
 
+#include "core/imaging/Orientation.h"
 #include "core/imaging/PhotoFile.h"
 #include "core/imaging/PixelResampling.h"
 
@@ -13,10 +14,13 @@ namespace vantrel {
 struct WorkingImage::Source {
     std::string path;             // empty for pixels made in memory
     std::optional<VImage> pixels; // set for pixels made in memory
-    PixelSize pixelSize;          // of the photo as stored (or of the pixels)
+    PixelSize pixelSize;          // of the photo as seen (or of the pixels)
     int bands = 0;
     ExactSize extent;  // what those pixels cover, exactly
     bool jpeg = false; // decodable at 1/2, 1/4, 1/8 by the loader itself
+    // What turns the file's pixels, as decoded, into the photo as seen.
+    QuarterTransform upright;
+    bool uprightByCamera = false; // read while camera orientation was applied
 };
 
 namespace {
@@ -68,23 +72,6 @@ VImage keepPart(const VImage& image, const std::optional<PixelRect>& part) {
     return image.extract_area(r.left, r.top, r.width, r.height);
 }
 
-// Where `part` of an image turned by `turns` quarter turns counter-clockwise came from in
-// the image before the turn, whose size is `before`.
-PixelRect partBeforeTurn(const PixelRect& part, int turns, PixelSize before) {
-    const int right = part.left + part.width;
-    const int bottom = part.top + part.height;
-    switch (turns) {
-    case 1:
-        return {before.width - bottom, part.left, part.height, part.width};
-    case 2:
-        return {before.width - right, before.height - bottom, part.width, part.height};
-    case 3:
-        return {part.top, before.height - right, part.height, part.width};
-    default:
-        return part;
-    }
-}
-
 } // namespace
 
 WorkingImage::WorkingImage(std::shared_ptr<const Source> source) : mSource(std::move(source)) {}
@@ -97,10 +84,12 @@ std::shared_ptr<const WorkingImage> WorkingImage::fromFile(const std::string& pa
         const VImage header = openPhoto(path, 1, true, false);
         auto source = std::make_shared<Source>();
         source->path = path;
-        source->pixelSize = {header.width(), header.height()};
+        source->upright = uprightTransformOf(header);
+        source->uprightByCamera = cameraOrientationApplied();
+        source->pixelSize = source->upright.size(PixelSize{header.width(), header.height()});
         source->bands = header.bands();
-        source->extent = {static_cast<double>(header.width()),
-                          static_cast<double>(header.height())};
+        source->extent = {static_cast<double>(source->pixelSize.width),
+                          static_cast<double>(source->pixelSize.height)};
         const char* loader = nullptr;
         if (vips_image_get_string(header.get_image(), "vips-loader", &loader) == 0 && loader) {
             source->jpeg = std::strncmp(loader, "jpegload", 8) == 0;
@@ -123,6 +112,10 @@ std::shared_ptr<const WorkingImage> WorkingImage::fromPixels(const VImage& pixel
 
 const std::string& WorkingImage::sourcePath() const {
     return mSource->path;
+}
+
+bool WorkingImage::followsCameraOrientation() const {
+    return mSource->uprightByCamera;
 }
 
 std::shared_ptr<WorkingImage> WorkingImage::flattened() const {
@@ -245,11 +238,22 @@ VImage WorkingImage::decodeShrunk(double fraction) const {
     return load(shrink, true);
 }
 
+VImage WorkingImage::turnedUpright(const VImage& decoded) const {
+    // A turn reads its input in columns, which a sequential decode cannot give.
+    const QuarterTransform& upright = mSource->upright;
+    return upright.isIdentity() ? decoded : upright.apply(decoded.copy_memory());
+}
+
 VImage WorkingImage::cropOnGrid(const VImage& loaded) const {
     if (!mCrop) {
         return loaded;
     }
-    const PixelRect r = rectOnGrid(*mCrop, mSource->extent, loaded.width(), loaded.height());
+    // Rounded on the grid of the photo as seen, then found in the pixels as decoded: the same
+    // pixels as a crop of the turned photo.
+    const QuarterTransform& upright = mSource->upright;
+    const PixelSize seen = upright.size(PixelSize{loaded.width(), loaded.height()});
+    const PixelRect r =
+        upright.rectBefore(rectOnGrid(*mCrop, mSource->extent, seen.width, seen.height), seen);
     if (r.left == 0 && r.top == 0 && r.width == loaded.width() && r.height == loaded.height()) {
         return loaded;
     }
@@ -265,10 +269,10 @@ PixelRect WorkingImage::sourceCropRect() const {
 bool WorkingImage::cropFallsOnDecodeBlocks() const {
     // A JPEG decoder that shrinks computes each shrunk pixel from its whole block, 8 x 8
     // or, for subsampled colour, 16 x 16 source pixels: only block edges keep removed
-    // pixels out of kept ones.
+    // pixels out of kept ones. The blocks lie in the file's pixels, before any turn.
     constexpr int kBlock = 16;
-    const PixelRect crop = sourceCropRect();
-    const PixelSize size = mSource->pixelSize;
+    const PixelRect crop = mSource->upright.rectBefore(sourceCropRect(), mSource->pixelSize);
+    const PixelSize size = mSource->upright.size(mSource->pixelSize);
     const auto onBlockEdge = [](int edge, int photoSide) {
         return edge == photoSide || edge % kBlock == 0;
     };
@@ -296,15 +300,15 @@ VImage WorkingImage::pixels() const {
     if (mColour) {
         image = applyColourAdjustment(image, *mColour);
     }
-    image = rotatePixels(cropOnGrid(image));
+    image = rotatePixels(mSource->upright.apply(cropOnGrid(image)));
     const PixelSize target = pixelSize();
     return resampleTo(image, target.width, target.height);
 }
 
 // The render plan. The strict order (pixels()) is the truth; a shortcut is taken only where
 // it gives the same pixels or differs imperceptibly (within 1 % RMSE on photographs):
-//  - Quarter turns and the centred resampling commute exactly: resample first, turn the
-//    small result. Other angles keep the strict order.
+//  - Quarter turns and flips commute exactly with the centred resampling: resample first,
+//    then stand the small result upright and turn it. Other angles keep the strict order.
 //  - Colour commutes with crop exactly, and with resampling only when no colour in range
 //    clips; a map that can clip runs before the resampling, as in the strict order.
 //  - A JPEG is decoded at 1/2, 1/4 or 1/8 only when every crop edge inside the photo lies
@@ -317,49 +321,50 @@ VImage WorkingImage::render(const RenderOptions& options) const {
         return keepPart(resampleTo(pixels(), target.width, target.height), options.part);
     }
     const int turns = mDegrees ? quarterTurns(*mDegrees) : 0;
-    // Quarter turns and resampling commute exactly, so resample first and turn the small
-    // result; before the turn the target's sides are swapped for odd turns.
-    const PixelSize upright = turns % 2 == 0 ? target : PixelSize{target.height, target.width};
+    // Quarter turns, flips and resampling commute exactly, so the pixels are resampled as
+    // decoded and the small result is turned: the camera's orientation first, then the
+    // effect's turn. Before them the target's sides are swapped back as they swap them.
+    const QuarterTransform turning = mSource->upright.thenCounterClockwise(turns);
+    const PixelSize decoded = turning.size(target);
     int shrink = 1;
-    const PixelSize cropped = croppedPixelSize();
+    const PixelSize cropped = mSource->upright.size(croppedPixelSize());
     if (options.shrinkOnLoad && mSource->jpeg && !mSource->pixels && cropFallsOnDecodeBlocks()) {
         // The loader's own 1/2, 1/4, 1/8 decoding, as long as it leaves at least twice the
         // final size: the decoder's block-wise shrinking is coarser than the resampling,
         // and with less room its error shows (over 1 % RMSE on detailed photos, twice that
         // after a strong contrast).
-        while (shrink < 8 && cropped.width / (shrink * 2) >= 2 * upright.width &&
-               cropped.height / (shrink * 2) >= 2 * upright.height) {
+        while (shrink < 8 && cropped.width / (shrink * 2) >= 2 * decoded.width &&
+               cropped.height / (shrink * 2) >= 2 * decoded.height) {
             shrink *= 2;
         }
     }
     // Enlarging samples its input out of row order, which a sequential decode cannot give.
-    const bool sequential = upright.width <= cropped.width && upright.height <= cropped.height;
+    const bool sequential = decoded.width <= cropped.width && decoded.height <= cropped.height;
     VImage image = cropOnGrid(load(shrink, sequential));
     // Colour commutes with crop exactly, and with resampling only while no component clips:
     // then it goes wherever there are fewer pixels to compute.
     const bool colourAfterResampling =
         mColour && !mColour->canClip() &&
-        double(upright.width) * upright.height < double(image.width()) * image.height();
+        double(decoded.width) * decoded.height < double(image.width()) * image.height();
     if (mColour && !colourAfterResampling) {
         image = applyColourAdjustment(image, *mColour);
     }
-    image = resampleTo(image, upright.width, upright.height);
+    image = resampleTo(image, decoded.width, decoded.height);
     if (mColour && colourAfterResampling) {
         image = applyColourAdjustment(image, *mColour);
     }
-    if (turns == 0) {
+    if (turning.isIdentity()) {
         return keepPart(image, options.part);
     }
     // Only what the wanted part of the turned picture comes from is turned.
     if (options.part) {
-        const PixelRect r = partBeforeTurn(clippedPart(*options.part, target), turns,
-                                           {image.width(), image.height()});
+        const PixelRect r = turning.rectBefore(clippedPart(*options.part, target), target);
         image = image.extract_area(r.left, r.top, r.width, r.height);
     }
     // A turn reads its input in columns, which a sequentially decoded file cannot give: the
     // small resampled result is made in memory first. Pixels already in memory are turned
     // as they are asked for.
-    return rotatePixels(mSource->pixels ? image : image.copy_memory());
+    return turning.apply(mSource->pixels ? image : image.copy_memory());
 }
 
 } // namespace vantrel

@@ -35,8 +35,9 @@ struct RenderOptions {
 // rounding rule of PixelGeometry.h when they are produced.
 class WorkingImage {
 public:
-    // The photo as stored (no orientation correction). Reads the header only, from
-    // regular files only. Null when no photo loader can read the file.
+    // The photo as seen: turned upright as its camera orientation tag says while that is
+    // applied (cameraOrientationApplied), its pixels as stored otherwise. Reads the header
+    // only, from regular files only. Null when no photo loader can read the file.
     static std::shared_ptr<const WorkingImage> fromFile(const std::string& path);
     // Pixels already made, covering the given exact extent.
     static std::shared_ptr<const WorkingImage> fromPixels(const vips::VImage& pixels,
@@ -67,9 +68,16 @@ public:
     // 1/2, 1/4 or 1/8) as far as both sides keep at least `fraction` of their pixels; other
     // photos whole. Pixels are computed by the caller. Throws vips::VError.
     vips::VImage decodeShrunk(double fraction) const;
+    // Pixels decoded as the file stores them (decodeShrunk's) turned as the photo is seen:
+    // exact quarter turns and flips, computed into memory first where there are any.
+    vips::VImage turnedUpright(const vips::VImage& decoded) const;
 
     const std::string& sourcePath() const;
-    // The photo as stored: what decoding it costs, known from its header alone.
+    // Whether the photo was opened while camera orientation was applied: its pixels are then
+    // those of the photo as seen, and any orientation tag copied onto them is wrong.
+    bool followsCameraOrientation() const;
+    // The photo's own size as seen, known from its header alone (a turned photo decodes the
+    // same pixels, its sides swapped).
     PixelSize sourcePixelSize() const;
     int sourceBands() const;
 
@@ -86,7 +94,7 @@ private:
     PixelSize croppedPixelSize() const;
     vips::VImage load(int shrink, bool sequential) const;
     vips::VImage cropOnGrid(const vips::VImage& loaded) const;
-    // The crop in source pixels (the whole photo without one).
+    // The crop in pixels of the photo as seen (the whole photo without one).
     PixelRect sourceCropRect() const;
     // Whether every crop edge inside the photo lies on a JPEG decoding block's edge.
     bool cropFallsOnDecodeBlocks() const;

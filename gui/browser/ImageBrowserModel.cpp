@@ -58,7 +58,7 @@ QVariant ImageBrowserModel::data(const QModelIndex& index, int role) const {
         // The whole name, which the cell may shorten, what the thumbnail learnt, and where.
         QStringList lines{displayPath(image->imageTitle())};
         const std::string file = image->imageRepresentation();
-        if (const QSize size = mThumbnails->storedSize(file); !size.isEmpty())
+        if (const QSize size = mThumbnails->photoSize(file); !size.isEmpty())
             lines << tr("%1 × %2 pixels").arg(size.width()).arg(size.height());
         if (mThumbnails->status(file, mThumbnailSide) == ThumbnailCache::Status::Unreadable)
             lines << tr("Cannot be shown: %1").arg(mThumbnails->whyUnreadable(file));

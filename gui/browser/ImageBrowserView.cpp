@@ -320,6 +320,12 @@ bool ImageBrowserView::moveItemsAtIndexes(const QList<int>& indexes, int destina
     return true;
 }
 
+void ImageBrowserView::reloadThumbnails() {
+    mThumbnails->forgetAll();
+    viewport()->update();
+    scheduleThumbnailRequests();
+}
+
 void ImageBrowserView::scheduleThumbnailRequests() {
     if (!mThumbnailRequestTimer.isActive()) {
         mThumbnailRequestTimer.start();

@@ -34,6 +34,9 @@ public:
     // once the new items are in place.
     void reloadData();
     int numberOfItems() const;
+    // Makes every thumbnail again, starting with the cells on screen: the photos are to be
+    // seen another way.
+    void reloadThumbnails();
 
     // Selected indexes, ascending.
     QList<int> selectionIndexes() const;

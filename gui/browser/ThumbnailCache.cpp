@@ -113,8 +113,18 @@ void ThumbnailCache::forgetUnreadable() {
     mUnreadable.clear();
 }
 
-QSize ThumbnailCache::storedSize(const std::string& path) const {
-    return mStoredSizes.value(QByteArray::fromStdString(path));
+void ThumbnailCache::forgetAll() {
+    ++mGeneration;
+    mQueue.clear();
+    mImages.clear();
+    mUnreadable.clear();
+    mPhotoSizes.clear();
+    // The jobs still running finish on their own; their results are dropped.
+    mRunning.clear();
+}
+
+QSize ThumbnailCache::photoSize(const std::string& path) const {
+    return mPhotoSizes.value(QByteArray::fromStdString(path));
 }
 
 QString ThumbnailCache::whyUnreadable(const std::string& path) const {
@@ -137,29 +147,33 @@ void ThumbnailCache::startJobs() {
 void ThumbnailCache::startJob(const Request& request) {
     mRunning.insert(keyFor(request.path, request.bucket));
     ++mJobsStarted;
-    mPool.start([this, request] {
+    mPool.start([this, request, generation = mGeneration] {
         QImage image;
         QString why;
-        PixelSize stored;
+        PixelSize seen;
         if (const auto bitmap =
-                makeThumbnail(request.path.toStdString(), request.bucket, &why, &stored)) {
+                makeThumbnail(request.path.toStdString(), request.bucket, &why, &seen)) {
             image = screenImageFromBitmap(*bitmap);
         }
-        const QSize storedSize(stored.width, stored.height);
+        const QSize photoSize(seen.width, seen.height);
         QMetaObject::invokeMethod(
             this,
-            [this, request, image, storedSize, why] {
-                jobFinished(request.path, request.bucket, image, storedSize, why);
+            [this, request, generation, image, photoSize, why] {
+                jobFinished(request.path, request.bucket, generation, image, photoSize, why);
             },
             Qt::QueuedConnection);
     });
 }
 
-void ThumbnailCache::jobFinished(const QByteArray& path, int bucket, const QImage& image,
-                                 const QSize& storedSize, const QString& why) {
+void ThumbnailCache::jobFinished(const QByteArray& path, int bucket, int generation,
+                                 const QImage& image, const QSize& photoSize, const QString& why) {
+    if (generation != mGeneration) {
+        startJobs();
+        return;
+    }
     mRunning.remove(keyFor(path, bucket));
-    if (!storedSize.isEmpty())
-        mStoredSizes.insert(path, storedSize);
+    if (!photoSize.isEmpty())
+        mPhotoSizes.insert(path, photoSize);
     if (image.isNull()) {
         mUnreadable.insert(path, why);
     } else {

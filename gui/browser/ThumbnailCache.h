@@ -54,10 +54,13 @@ public:
 
     // Photos found unreadable are tried again after this (their files may have changed).
     void forgetUnreadable();
+    // Forgets every thumbnail and what was learnt with it, and drops what jobs still running
+    // bring back: the photos are to be seen another way (the camera orientation choice).
+    void forgetAll();
 
-    // What the thumbnail job learnt of a photo: its pixel size as stored (empty until
-    // known) and, for an unreadable one, why in plain words.
-    QSize storedSize(const std::string& path) const;
+    // What the thumbnail job learnt of a photo: its pixel size as seen (empty until known)
+    // and, for an unreadable one, why in plain words.
+    QSize photoSize(const std::string& path) const;
     QString whyUnreadable(const std::string& path) const;
 
     // While paused no new job starts (those running finish); requests still queue up and
@@ -85,19 +88,21 @@ private:
     static QByteArray keyFor(const QByteArray& path, int bucket);
     void startJobs();
     void startJob(const Request& request);
-    void jobFinished(const QByteArray& path, int bucket, const QImage& image,
-                     const QSize& storedSize, const QString& why);
+    void jobFinished(const QByteArray& path, int bucket, int generation, const QImage& image,
+                     const QSize& photoSize, const QString& why);
 
     QThreadPool mPool;
     bool mPaused = false;
     // Mutable: reading a thumbnail marks it as recently used.
     mutable QCache<QByteArray, QImage> mImages;
     QHash<QByteArray, QString> mUnreadable; // path -> why
-    QHash<QByteArray, QSize> mStoredSizes;
+    QHash<QByteArray, QSize> mPhotoSizes;
     // Keys of the jobs running now.
     QSet<QByteArray> mRunning;
     std::deque<Request> mQueue;
     int mJobsStarted = 0;
+    // Counts forgetAll(): a job started before the last one brings back nothing of use.
+    int mGeneration = 0;
 };
 
 } // namespace vantrel

@@ -1,6 +1,8 @@
 #include "core/batch/AppData.h"
 #include "core/batch/DefaultDestination.h"
 #include "core/batch/SettingsRules.h"
+#include "core/imaging/OrientationChoice.h"
+#include "gui/browser/ImageBrowserView.h"
 #include "gui/window/DesktopServices.h"
 #include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"
@@ -72,7 +74,23 @@ void VantrelController::loadUserDefaults() {
     mShouldPlaySoundAfterProcessing = flags.playSound;
     mShouldQuitAfterProcessing = flags.quitApp;
     mShouldOpenDestinationFolderAfterProcessing = flags.openDestinationFolder;
+    useCameraOrientation(loadApplyCameraOrientation(settings));
     settings.sync();
+}
+
+void VantrelController::applyCameraOrientationSetting() {
+    QSettings settings;
+    useCameraOrientation(loadApplyCameraOrientation(settings));
+}
+
+void VantrelController::useCameraOrientation(bool applied) {
+    if (applied == cameraOrientationApplied())
+        return;
+    setCameraOrientationApplied(applied);
+    // Nothing made under the other choice may be shown beside what this one makes.
+    mPreviewSource.reset();
+    mUi->mImageBrowser->reloadThumbnails();
+    reloadImageAfterApplyingEffects();
 }
 
 void VantrelController::saveDefaults(QObject* sender) {

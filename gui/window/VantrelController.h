@@ -75,6 +75,10 @@ public:
     // --- settings (Settings.cpp)
     void loadUserDefaults();
     void saveDefaults(QObject* sender);
+    // Makes the stored "ApplyCameraOrientation" the rule for every photo opened from now on;
+    // when it changed, the thumbnails and the preview are made again. For the preferences
+    // window, after it has stored its check box.
+    void applyCameraOrientationSetting();
     void createDefaultDestinationPathIfNeeded(const std::string& path);
 
     // --- progress sheet (ProgressSheet.cpp)
@@ -191,6 +195,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void useCameraOrientation(bool applied);
     void connectActions();
     void restoreWindowGeometry();
     void saveWindowGeometry() const;
