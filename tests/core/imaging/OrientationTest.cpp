@@ -2,8 +2,10 @@
 // preview, the photo's size, the export and the metadata copy agreeing on it.
 
 #include "core/imaging/Orientation.h"
+#include "cli/BatchOptions.h"
 #include "core/batch/AppData.h"
 #include "core/batch/ProcessingErrors.h"
+#include "core/batch/SettingsRules.h"
 #include "core/export/BatchExporter.h"
 #include "core/export/ExiftoolRunner.h"
 #include "core/imaging/Image.h"
@@ -14,6 +16,7 @@
 #include "tests/core/TestImages.h"
 
 #include <QDir>
+#include <QSettings>
 #include <gtest/gtest.h>
 
 using namespace vantrel;
@@ -351,4 +354,16 @@ TEST_F(CameraOrientation, ThumbnailPreviewAndExportAgreeUnderEitherChoice) {
         const VImage output = outputs.at("Landscape_6.jpg");
         EXPECT_EQ(vips_image_get_orientation(output.get_image()), applied ? 1 : 6);
     }
+}
+
+TEST(Orientation, OnUnlessTheUserSaidNo) {
+    QTemporaryDir dir;
+    QSettings settings(dir.filePath("settings.ini"), QSettings::IniFormat);
+    EXPECT_TRUE(loadApplyCameraOrientation(settings));
+    EXPECT_TRUE(settings.value("ApplyCameraOrientation").toBool()) << "the default is stored";
+    settings.setValue("ApplyCameraOrientation", false);
+    EXPECT_FALSE(loadApplyCameraOrientation(settings));
+
+    EXPECT_TRUE(parseBatchOptions({"a.jpg"}).options->applyCameraOrientation);
+    EXPECT_FALSE(parseBatchOptions({"--no-orientation", "a.jpg"}).options->applyCameraOrientation);
 }
