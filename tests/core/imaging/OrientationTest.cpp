@@ -310,6 +310,25 @@ TEST_F(CameraOrientation, CameraFilesTaggedSixComeOutStandingUp) {
     }
 }
 
+// A phone photo's copied tags describe the upright output: its size, no thumbnail of the
+// stored pixels, an Orientation of 1 in a JPEG and none in a PNG, which had none.
+TEST_F(CameraOrientation, TheMetadataCopyDescribesTheUprightPixels) {
+    const std::string phone = testdataPath("real/jpeg/phones/samsung-SM-G930V.jpg");
+    effects.setScaleXMaximumPixels(256);
+    effects.setScaleYMaximumPixels(256);
+    for (const bool jpeg : {true, false}) {
+        SCOPED_TRACE(jpeg ? "JPEG" : "PNG");
+        const VImage output = exportAll({phone}, true, jpeg, jpeg ? "jpeg" : "png").begin()->second;
+        EXPECT_EQ(output.width(), 192);
+        EXPECT_EQ(output.height(), 256);
+        EXPECT_EQ(output.get_typeof(VIPS_META_ORIENTATION) != 0, jpeg);
+        EXPECT_EQ(vips_image_get_orientation(output.get_image()), 1);
+        EXPECT_EQ(std::string(output.get_string("exif-ifd2-PixelXDimension")).substr(0, 4), "192 ");
+        EXPECT_EQ(std::string(output.get_string("exif-ifd2-PixelYDimension")).substr(0, 4), "256 ");
+        EXPECT_EQ(output.get_typeof("exif-ifd1-Compression"), 0u) << "the thumbnail's IFD";
+    }
+}
+
 // Grid, preview and export show Landscape_6 the same way up; with the choice off all three
 // show its pixels as stored, the photo's size is the stored one and the metadata copy keeps
 // the tag that describes them.
