@@ -43,8 +43,7 @@ std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& pa
         return nullptr;
     }
     try {
-        vips::VImage decoded =
-            header->turnedUpright(header->decodeShrunk(std::min(1.0, 2.0 * zoom)));
+        vips::VImage decoded = header->decodeShrunk(std::min(1.0, 2.0 * zoom));
         // A copy that its loader could not shrink enough is resampled to twice the zoom:
         // every effect change would otherwise resample far more pixels than are shown.
         if (decoded.width() > 4.0 * zoom * stored.width) {
@@ -71,7 +70,7 @@ std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& pa
             decoded.remove(VIPS_META_SEQUENTIAL);
             source->mScale = std::min(double(decoded.width()) / stored.width,
                                       double(decoded.height()) / stored.height);
-            source->mPixels = WorkingImage::fromPixels(decoded, header->extent());
+            source->mPixels = header->withDecodedPixels(decoded);
             source->mBytes = bytes;
         }
         source->mHeader = std::move(header);

@@ -173,7 +173,7 @@ std::shared_ptr<WorkingImage> WorkingImage::nextStep(bool startAfresh) const {
 }
 
 PixelSize WorkingImage::sourcePixelSize() const {
-    return mSource->pixelSize;
+    return mSource->upright.size(mSource->pixelSize);
 }
 
 int WorkingImage::sourceBands() const {
@@ -238,10 +238,14 @@ VImage WorkingImage::decodeShrunk(double fraction) const {
     return load(shrink, true);
 }
 
-VImage WorkingImage::turnedUpright(const VImage& decoded) const {
-    // A turn reads its input in columns, which a sequential decode cannot give.
-    const QuarterTransform& upright = mSource->upright;
-    return upright.isIdentity() ? decoded : upright.apply(decoded.copy_memory());
+std::shared_ptr<const WorkingImage> WorkingImage::withDecodedPixels(const VImage& decoded) const {
+    auto source = std::make_shared<Source>();
+    source->pixels = decoded;
+    source->upright = mSource->upright;
+    source->pixelSize = source->upright.size(PixelSize{decoded.width(), decoded.height()});
+    source->bands = decoded.bands();
+    source->extent = mSource->extent;
+    return std::shared_ptr<const WorkingImage>(new WorkingImage(std::move(source)));
 }
 
 VImage WorkingImage::cropOnGrid(const VImage& loaded) const {

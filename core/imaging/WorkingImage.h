@@ -68,16 +68,17 @@ public:
     // 1/2, 1/4 or 1/8) as far as both sides keep at least `fraction` of their pixels; other
     // photos whole. Pixels are computed by the caller. Throws vips::VError.
     vips::VImage decodeShrunk(double fraction) const;
-    // Pixels decoded as the file stores them (decodeShrunk's) turned as the photo is seen:
-    // exact quarter turns and flips, computed into memory first where there are any.
-    vips::VImage turnedUpright(const vips::VImage& decoded) const;
+    // The same photo from pixels decoded as its file stores them (decodeShrunk's, at any
+    // scale, in memory): they are turned as the photo is seen together with the effects' own
+    // turn, on the small result, as the file's pixels are.
+    std::shared_ptr<const WorkingImage> withDecodedPixels(const vips::VImage& decoded) const;
 
     const std::string& sourcePath() const;
     // Whether the photo was opened while camera orientation was applied: its pixels are then
     // those of the photo as seen, and any orientation tag copied onto them is wrong.
     bool followsCameraOrientation() const;
-    // The photo's own size as seen, known from its header alone (a turned photo decodes the
-    // same pixels, its sides swapped).
+    // The photo as stored, before any turn: what decoding it costs, known from its header
+    // alone.
     PixelSize sourcePixelSize() const;
     int sourceBands() const;
 
