@@ -157,6 +157,10 @@ void PreferencesController::saveDefaluts(QObject* sender) {
         }
     }
     settings.sync();
+    // The grid and the preview turn at once, not at the next start.
+    if (VantrelController* window = VantrelController::controller();
+        window && sender == mUi->mApplyCameraOrientationCheckbox)
+        window->applyCameraOrientationSetting();
 }
 
 void PreferencesController::quitAppWhenDoneDidChange(QObject* sender) {
