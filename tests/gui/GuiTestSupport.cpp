@@ -4,10 +4,10 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QThreadPool>
 #include <QMutex>
 #include <QStandardPaths>
 #include <QThread>
+#include <QThreadPool>
 #include <cstdlib>
 #include <functional>
 
