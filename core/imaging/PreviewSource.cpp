@@ -24,7 +24,7 @@ QFileInfo fileStatus(const std::string& path) {
 } // namespace
 
 std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& path, double zoom,
-                                                           QString* error) {
+                                                           QString* error, Detail detail) {
     const QFileInfo before = fileStatus(path);
     auto header = WorkingImage::fromFile(path);
     if (!header) {
@@ -42,14 +42,18 @@ std::shared_ptr<const PreviewSource> PreviewSource::decode(const std::string& pa
                          .arg(stored.height);
         return nullptr;
     }
+    const double exactFraction = std::min(1.0, 2.0 * zoom);
+    if (detail == Detail::FirstLook &&
+        header->loaderShrink(zoom) <= header->loaderShrink(exactFraction))
+        return nullptr;
     try {
-        vips::VImage decoded = header->decodeShrunk(std::min(1.0, 2.0 * zoom));
+        vips::VImage decoded =
+            header->decodeShrunk(detail == Detail::FirstLook ? zoom : exactFraction);
         // A copy that its loader could not shrink enough is resampled to twice the zoom:
         // every effect change would otherwise resample far more pixels than are shown.
         if (decoded.width() > 4.0 * zoom * stored.width) {
-            const double scale = std::min(1.0, 2.0 * zoom);
-            decoded = resampleTo(decoded, pixelCount(stored.width * scale),
-                                 pixelCount(stored.height * scale));
+            decoded = resampleTo(decoded, pixelCount(stored.width * exactFraction),
+                                 pixelCount(stored.height * exactFraction));
         }
         auto source = std::shared_ptr<PreviewSource>(new PreviewSource());
         source->mPath = path;

@@ -20,15 +20,22 @@ class WorkingImage;
 // both give the picture's true size and, from the copy, its pixels at any zoom up to scale().
 class PreviewSource {
 public:
+    // How finely the copy samples the photo. A first look is decoded at the zoom itself, by
+    // the loader's own shrinking alone: a quicker decode to show while the exact copy is made.
+    enum class Detail { Exact, FirstLook };
+
     // Decodes the photo for showing it at `zoom` (0 < zoom <= 1) into a copy of at least twice
     // the zoom, so that the copy's rounded crop edges move the picture by at most a quarter
     // of a shown pixel: a JPEG with its loader's own shrinking as far as that allows (which,
     // like the export's, leaves the resampling twice the final size to work on), other
     // photos resampled to twice the zoom. A copy that would take more than 128 MB is not
     // made: the pictures are then rendered from the file, part by part. Reads the file: call
-    // it on a worker. Nothing when the photo cannot be decoded; `error` then says why.
+    // it on a worker. Nothing when the photo cannot be decoded; `error` then says why. A first
+    // look is nothing, with no error, also when it would not be decoded quicker than the
+    // exact copy (a photo whose loader cannot shrink it, or not further).
     static std::shared_ptr<const PreviewSource> decode(const std::string& path, double zoom,
-                                                       QString* error = nullptr);
+                                                       QString* error = nullptr,
+                                                       Detail detail = Detail::Exact);
 
     const std::string& path() const { return mPath; }
     double scale() const { return mScale; }

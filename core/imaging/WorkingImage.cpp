@@ -224,6 +224,10 @@ VImage WorkingImage::load(int shrink, bool sequential) const {
 }
 
 VImage WorkingImage::decodeShrunk(double fraction) const {
+    return load(loaderShrink(fraction), true);
+}
+
+int WorkingImage::loaderShrink(double fraction) const {
     int shrink = 1;
     if (mSource->jpeg && !mSource->pixels) {
         const PixelSize size = mSource->pixelSize;
@@ -235,7 +239,7 @@ VImage WorkingImage::decodeShrunk(double fraction) const {
             shrink *= 2;
         }
     }
-    return load(shrink, true);
+    return shrink;
 }
 
 std::shared_ptr<const WorkingImage> WorkingImage::withDecodedPixels(const VImage& decoded) const {

@@ -68,6 +68,8 @@ public:
     // 1/2, 1/4 or 1/8) as far as both sides keep at least `fraction` of their pixels; other
     // photos whole. Pixels are computed by the caller. Throws vips::VError.
     vips::VImage decodeShrunk(double fraction) const;
+    // The factor decodeShrunk(fraction) shrinks by: 1, 2, 4 or 8.
+    int loaderShrink(double fraction) const;
     // The same photo from pixels decoded as its file stores them (decodeShrunk's, at any
     // scale, in memory): they are turned as the photo is seen together with the effects' own
     // turn, on the small result, as the file's pixels are.

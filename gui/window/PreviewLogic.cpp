@@ -36,53 +36,92 @@ void VantrelController::reloadImageAfterApplyingEffects() {
     if (mIndexOfSelectedImage != mLastPreviewedIndex)
         mPreviewStep = mIndexOfSelectedImage < mLastPreviewedIndex ? -1 : 1;
     mLastPreviewedIndex = mIndexOfSelectedImage;
-    if (mPreviewSource && mPreviewSource->serves(path, zoom)) {
-        renderPreview(*photo, mPreviewSource, zoom, generation);
-        return;
-    }
-    if (mNeighbourSource && mNeighbourSource->serves(path, zoom)) {
+    if (mNeighbourSource && mNeighbourSource->serves(path, zoom) &&
+        !(mPreviewSource && mPreviewSource->serves(path, zoom))) {
         // The photo decoded in advance; the one left becomes the neighbour to go back to.
         std::swap(mPreviewSource, mNeighbourSource);
+    }
+    if (mPreviewSource && mPreviewSource->serves(path, zoom)) {
+        mFirstLookSource.reset();
         renderPreview(*photo, mPreviewSource, zoom, generation);
         return;
     }
     // Another photo or zoom: decode it once on a worker, then render from that copy. The old
     // copy goes now, so that at most two photos' pixels are held at a time.
     mPreviewSource.reset();
-    // Its decoding in advance is under way: it shows when that is done.
-    if (path == mNeighbourDecoding && zoom == mNeighbourDecodingZoom)
+    // Until the exact copy is made, a first look shows the photo and every change made to it.
+    if (mFirstLookSource && mFirstLookSource->serves(path, zoom))
+        renderPreview(*photo, mFirstLookSource, zoom, generation);
+    else
+        mFirstLookSource.reset();
+    // Its decoding is under way already (in advance, or for an earlier request): it shows
+    // when that is done.
+    if ((path == mNeighbourDecoding && zoom == mNeighbourDecodingZoom) ||
+        (path == mSourceDecoding && zoom == mSourceDecodingZoom))
         return;
+    decodePreviewSource(path, zoom, generation, !mFirstLookSource);
+}
+
+void VantrelController::decodePreviewSource(const std::string& path, double zoom,
+                                            unsigned generation, bool withFirstLook) {
+    mSourceDecoding = path;
+    mSourceDecodingZoom = zoom;
     auto latest = mPreviewGeneration;
     QPointer<VantrelController> controller = this;
-    QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller] {
-        if (latest->load() != generation)
-            return;
-        std::shared_ptr<const PreviewSource> source = PreviewSource::decode(path, zoom);
-        QMetaObject::invokeMethod(controller, [source, path, zoom, generation, latest, controller] {
-            if (!controller || latest->load() != generation)
-                return;
-            controller->previewSourceDecoded(source, path, zoom, generation);
+    const auto decodeOnWorker = [&](PreviewSource::Detail detail) {
+        QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller, detail] {
+            // Not when the user has moved on before a worker was free for it.
+            const bool skipped = latest->load() != generation;
+            std::shared_ptr<const PreviewSource> source;
+            if (!skipped)
+                source = PreviewSource::decode(path, zoom, nullptr, detail);
+            const bool exact = detail == PreviewSource::Detail::Exact;
+            QMetaObject::invokeMethod(controller, [source, path, zoom, exact, skipped, controller] {
+                if (controller)
+                    controller->previewSourceDecoded(source, path, zoom, exact, skipped);
+            });
         });
-    });
+    };
+    // Both at once, on the two workers: the first look is on view long before the exact copy
+    // is decoded.
+    if (withFirstLook)
+        decodeOnWorker(PreviewSource::Detail::FirstLook);
+    decodeOnWorker(PreviewSource::Detail::Exact);
 }
 
 void VantrelController::previewSourceDecoded(std::shared_ptr<const PreviewSource> source,
-                                             const std::string& path, double zoom,
-                                             unsigned generation) {
+                                             const std::string& path, double zoom, bool exact,
+                                             bool skipped) {
+    if (exact && path == mSourceDecoding && zoom == mSourceDecodingZoom)
+        mSourceDecoding.clear();
     Image* const photo = imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage);
-    if (!photo || photo->path() != path)
+    if (!photo || photo->path() != path || zoom != previewRenderZoom() ||
+        (mPreviewSource && mPreviewSource->serves(path, zoom)))
         return;
+    if (!exact) {
+        if (source && !mFirstLookSource) {
+            mFirstLookSource = std::move(source);
+            renderPreview(*photo, mFirstLookSource, zoom, mPreviewGeneration->load());
+        }
+        return;
+    }
+    if (skipped) {
+        reloadImageAfterApplyingEffects();
+        return;
+    }
     if (!source) {
         // What the pipeline says about the photo is still logged, as for a readable one.
         PipelineNotes notes;
         if (mUi->mEffectsOnOrOffSwitch->value() == 0)
             photo->imageWithEffects(&notes);
         systemLog(notes.logLines);
+        mFirstLookSource.reset();
         mUi->mPreviewImage->setImage(QImage());
         return;
     }
     mPreviewSource = std::move(source);
-    renderPreview(*photo, mPreviewSource, zoom, generation);
+    mFirstLookSource.reset();
+    renderPreview(*photo, mPreviewSource, zoom, mPreviewGeneration->load());
 }
 
 void VantrelController::renderPreview(Image& photo,
@@ -125,7 +164,9 @@ void VantrelController::renderPreview(Image& photo,
                            image.height() * perPixel);
         }
         QMetaObject::invokeMethod(controller, [=] {
-            if (!controller || latest->load() != generation)
+            // A first look's picture is dropped once the exact copy has taken its place.
+            if (!controller || latest->load() != generation ||
+                (source != controller->mPreviewSource && source != controller->mFirstLookSource))
                 return;
             controller->mUi->mPreviewImage->setImagePart(image, photoSize, where);
             controller->decodeNeighbour(zoom);

@@ -219,8 +219,12 @@ private:
     // The part of the picture rendered at `zoom` that the preview shows, or nothing when it
     // shows all of it.
     std::optional<PixelRect> visiblePart(const QSizeF& photoSize, double zoom) const;
+    // Decodes the photo's exact copy on a worker and, when asked and quicker, a first look
+    // beside it.
+    void decodePreviewSource(const std::string& path, double zoom, unsigned generation,
+                             bool withFirstLook);
     void previewSourceDecoded(std::shared_ptr<const PreviewSource> source, const std::string& path,
-                              double zoom, unsigned generation);
+                              double zoom, bool exact, bool skipped);
     void renderPreview(Image& photo, const std::shared_ptr<const PreviewSource>& source,
                        double zoom, unsigned generation);
     // The selected photo's size in pixels, or nothing without a readable photo.
@@ -252,6 +256,11 @@ private:
         std::make_shared<std::atomic<unsigned>>(0);
     // The previewed photo, decoded once at the preview's scale.
     std::shared_ptr<const PreviewSource> mPreviewSource;
+    // The previewed photo decoded coarsely, shown until mPreviewSource is made.
+    std::shared_ptr<const PreviewSource> mFirstLookSource;
+    // The exact copy whose decoding is under way, and at which zoom.
+    std::string mSourceDecoding;
+    double mSourceDecodingZoom = 0;
     // The photo the user will most likely look at next, decoded while they look at this one:
     // the neighbour in the direction of the last step (or the photo just left).
     std::shared_ptr<const PreviewSource> mNeighbourSource;

@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QEvent>
 #include <QMutex>
 #include <QStandardPaths>
 #include <QThread>
@@ -18,7 +19,6 @@ QMutex gLogMutex;
 QStringList gLoggedLines;
 std::unique_ptr<QTemporaryDir> gHome;
 QtMessageHandler gPreviousHandler = nullptr;
-bool gCapturing = false;
 
 // The log lines of the program are info messages: kept for the test, not printed. Anything
 // else goes on to QtTest's own handler.
@@ -35,12 +35,12 @@ void captureLog(QtMsgType type, const QMessageLogContext& context, const QString
         fprintf(stderr, "%s\n", qPrintable(message));
 }
 
-// QtTest installs its handler when the tests start, so ours goes on top of it then.
+// QtTest installs its handler when the tests of a class start, so ours goes on top of it
+// then, again for each class.
 void ensureCapturing() {
-    if (gCapturing)
-        return;
-    gCapturing = true;
-    gPreviousHandler = qInstallMessageHandler(captureLog);
+    const QtMessageHandler current = qInstallMessageHandler(captureLog);
+    if (current != captureLog)
+        gPreviousHandler = current;
 }
 
 } // namespace
@@ -89,13 +89,27 @@ bool waitUntil(const std::function<bool()>& done, int milliseconds) {
 }
 
 bool workersSettled() {
-    QThreadPool* pool = QThreadPool::globalInstance();
-    do {
-        if (!pool->waitForDone(60000))
+    // Counts the workers' answers (queued calls) as the GUI thread takes them.
+    struct AnswerCounter : QObject {
+        int answers = 0;
+        bool eventFilter(QObject*, QEvent* event) override {
+            answers += event->type() == QEvent::MetaCall ? 1 : 0;
             return false;
+        }
+    } counter;
+    QCoreApplication::instance()->installEventFilter(&counter);
+    // A worker may end between its answer being taken and the pool being asked: settled only
+    // when, with every worker done, no answer is left to take (none can start another).
+    QThreadPool* pool = QThreadPool::globalInstance();
+    int answers = -1;
+    bool done = true;
+    while (done && answers != counter.answers) {
+        answers = counter.answers;
+        done = pool->waitForDone(60000);
         QCoreApplication::sendPostedEvents();
-    } while (pool->activeThreadCount() > 0);
-    return true;
+    }
+    QCoreApplication::instance()->removeEventFilter(&counter);
+    return done;
 }
 
 } // namespace vantrel::test

@@ -64,6 +64,19 @@ TEST_F(PreviewSourceWithEffects, ThePreviewShowsWhatTheExportWrites) {
                 EXPECT_NEAR(preview.width(), exact.pixelWidth() * zoom, 1.0);
                 EXPECT_NEAR(preview.height(), exact.pixelHeight() * zoom, 1.0);
                 EXPECT_LT(relativeRmse(expected, preview), 0.01);
+                // A JPEG's first look, shrunk further by its loader, shows the same picture at
+                // the same size, a little softer (its crop edges fall on a coarser grid).
+                const auto firstLook =
+                    PreviewSource::decode(path, zoom, nullptr, PreviewSource::Detail::FirstLook);
+                ASSERT_EQ(bool(firstLook), path.ends_with(".jpg"));
+                if (firstLook) {
+                    EXPECT_LT(firstLook->scale(), source->scale());
+                    const VImage look =
+                        photo.imageWithEffects(firstLook->pixels()).workingImage()->render({zoom});
+                    ASSERT_EQ(look.width(), preview.width());
+                    ASSERT_EQ(look.height(), preview.height());
+                    EXPECT_LT(relativeRmse(expected, look), 0.04);
+                }
                 // A part rendered alone holds exactly the whole picture's pixels there, from
                 // the copy and from the file.
                 for (const Picture& picture : {shown, exact}) {
@@ -109,11 +122,19 @@ TEST(PreviewSource, ServesItsFileAtTheZoomsItWasDecodedFor) {
     EXPECT_EQ(source->pixels()->pixelSize().width, 80);
     EXPECT_EQ(source->header()->pixelSize().width, 200);
     // A JPEG is shrunk by its loader alone: 1800 x 1200 at 1/4 keeps twice the zoom of 0.11.
-    const auto shrunk =
-        PreviewSource::decode(testdataPath("real/jpeg/orientation/Landscape_0.jpg"), 0.11);
+    const std::string jpeg = testdataPath("real/jpeg/orientation/Landscape_0.jpg");
+    const auto shrunk = PreviewSource::decode(jpeg, 0.11);
     ASSERT_TRUE(shrunk);
     EXPECT_EQ(shrunk->pixels()->pixelSize().width, 450);
     EXPECT_EQ(shrunk->header()->pixelSize().width, 1800);
+    // Its first look keeps the zoom alone: 1/8. None where it would be no quicker.
+    const auto firstLook = [](const std::string& file, double zoom) {
+        return PreviewSource::decode(file, zoom, nullptr, PreviewSource::Detail::FirstLook);
+    };
+    ASSERT_TRUE(firstLook(jpeg, 0.11));
+    EXPECT_EQ(firstLook(jpeg, 0.11)->pixels()->pixelSize().width, 225);
+    EXPECT_FALSE(firstLook(jpeg, 1.0));
+    EXPECT_FALSE(firstLook(path, 0.2));
     const struct {
         double zoom;
         bool served;
