@@ -121,4 +121,17 @@ QStringList LogCapture::lines() const {
     return capturedLines;
 }
 
+QByteArray fileBytes(const std::string& path) {
+    QFile file(QString::fromStdString(path));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QByteArray profileOf(const vips::VImage& image) {
+    if (image.get_typeof(VIPS_META_ICC_NAME) == 0)
+        return {};
+    size_t length = 0;
+    const auto* data = static_cast<const char*>(image.get_blob(VIPS_META_ICC_NAME, &length));
+    return QByteArray(data, static_cast<qsizetype>(length));
+}
+
 } // namespace vantrel::test

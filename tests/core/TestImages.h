@@ -3,13 +3,25 @@
 #include "core/imaging/Effects.h"
 #include "tests/core/BombFiles.h"
 
+#include <QByteArray>
+#include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <string>
 #include <vips/vips8>
 
+// Readable QString values in failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
 namespace vantrel::test {
+
+// The file's bytes; empty when it cannot be read.
+QByteArray fileBytes(const std::string& path);
+// The colour profile attached to an image; empty when there is none.
+QByteArray profileOf(const vips::VImage& image);
 
 // A 16-bit RGB PNG whose first band is each pixel's column and whose second is its row
 // (both counted from the top-left), so any crop, flip or turn shows in the numbers.

@@ -15,6 +15,7 @@
 
 namespace fs = std::filesystem;
 using vantrel::locateExiftool;
+using vantrel::test::fileBytes;
 using vantrel::test::testdataPath;
 
 namespace {
@@ -45,11 +46,6 @@ std::string formatExtension(const std::string& name) {
         }
     }
     return ".jpg";
-}
-
-std::string fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void writeScript(const std::string& path, const std::string& text) {
@@ -123,7 +119,7 @@ TEST_F(ExiftoolRunner, CopiesTagsOntoEveryFormatUnderAnyNameAndLeavesSourcesAlon
     for (size_t i = 0; i < names.size(); ++i) {
         const std::string source = sources.path().toStdString() + "/" + names[i];
         fs::copy_file(i % 2 ? nikonPhoto() : canonPhoto(), source);
-        const std::string sourceBefore = fileBytes(source);
+        const QByteArray sourceBefore = fileBytes(source);
         const std::string photo = target(names[i]);
         EXPECT_EQ(outcome(runner.transferTagsFrom(source, photo)), "copied") << names[i];
         EXPECT_EQ(tagsOf(photo), i % 2 ? kNikon : kCanon) << names[i];
@@ -173,7 +169,7 @@ TEST_F(ExiftoolRunner, DamagedSourcesAndUnwritableTargetsGiveExiftoolsMessage) {
     vantrel::ExiftoolRunner runner(realExiftool());
     const std::string damaged = testdataPath("bad-seed/png/pngsuite-xs1n0g01.png");
     const std::string photo = target("photo.jpg");
-    const std::string photoBefore = fileBytes(photo);
+    const QByteArray photoBefore = fileBytes(photo);
     EXPECT_EQ(outcome(runner.transferTagsFrom(damaged, photo)),
               "Error: File format error - " + damaged);
     EXPECT_EQ(fileBytes(photo), photoBefore);
@@ -207,7 +203,7 @@ TEST_F(ExiftoolRunner, MissingToolIsNotFoundAndCannotBeStarted) {
     const std::string notExecutable = scratch.path().toStdString() + "/exiftool";
     std::ofstream(notExecutable) << "#!/bin/sh\n";
     const std::string photo = target("photo.jpg");
-    const std::string photoBefore = fileBytes(photo);
+    const QByteArray photoBefore = fileBytes(photo);
     vantrel::test::LogCapture log;
     for (const std::string& tool : {std::string("/nonexistent/exiftool"), notExecutable}) {
         vantrel::ExiftoolRunner runner(tool);
@@ -259,7 +255,7 @@ TEST_F(ExiftoolRunner, HangingToolIsKilledAndLeavesNoTemporaryFile) {
         if (!fs::exists(photo)) {
             target(name);
         }
-        const std::string photoBefore = fileBytes(photo);
+        const QByteArray photoBefore = fileBytes(photo);
         EXPECT_EQ(outcome(runner.transferTagsFrom(canonPhoto(), photo)),
                   "exiftool did not answer within 1 s");
         EXPECT_EQ(fileBytes(photo), photoBefore);

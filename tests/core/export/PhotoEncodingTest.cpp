@@ -14,12 +14,6 @@ using vips::VImage;
 
 namespace {
 
-QByteArray profileOf(const VImage& image) {
-    size_t length = 0;
-    const auto* data = static_cast<const char*>(image.get_blob(VIPS_META_ICC_NAME, &length));
-    return QByteArray(data, static_cast<qsizetype>(length));
-}
-
 QByteArray builtInSrgb() {
     VipsBlob* blob = VImage::profile_load("srgb");
     size_t length = 0;

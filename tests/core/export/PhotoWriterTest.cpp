@@ -57,20 +57,6 @@ VImage loadStrictly(const std::string& path) {
                                  VImage::option()->set("fail_on", VIPS_FAIL_ON_WARNING));
 }
 
-QByteArray fileBytes(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-QByteArray profileOf(const VImage& image) {
-    if (image.get_typeof(VIPS_META_ICC_NAME) == 0) {
-        return {};
-    }
-    size_t length = 0;
-    const auto* data = static_cast<const char*>(image.get_blob(VIPS_META_ICC_NAME, &length));
-    return QByteArray(data, static_cast<qsizetype>(length));
-}
-
 // 16-bit RGBA whose colour is (1000 x, 1000 y, 30000), transparent in the top-left 8 x 8
 // block and opaque elsewhere.
 VImage sixteenBitWithAlpha() {

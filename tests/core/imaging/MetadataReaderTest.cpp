@@ -16,11 +16,6 @@
 #include <thread>
 #include <vector>
 
-// Readable QString values in failure messages.
-static void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace vantrel {
 namespace {
 

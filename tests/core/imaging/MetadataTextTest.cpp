@@ -8,11 +8,6 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
-// Readable QString values in failure messages.
-static void PrintTo(const QString& text, std::ostream* out) {
-    *out << '"' << text.toStdString() << '"';
-}
-
 namespace vantrel {
 namespace {
 

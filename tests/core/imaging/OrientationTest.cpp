@@ -98,6 +98,8 @@ std::string writeTagged(const QTemporaryDir& dir, const std::string& name, const
     return path;
 }
 
+} // namespace
+
 // The camera orientation choice for one test, and back on after it.
 class CameraOrientation : public SharedEffectsTest {
 protected:
@@ -134,6 +136,8 @@ protected:
         return outputs;
     }
 };
+
+namespace {
 
 std::string sample(const std::string& name) {
     return testdataPath("real/jpeg/orientation/" + name);
