@@ -23,7 +23,7 @@ struct BatchOptions {
     bool showHelp = false;
     bool showVersion = false;
     bool listPresets = false;
-    std::optional<Preset> preset;         // the last recipe given with --preset or --preset-file
+    std::optional<Preset> preset;          // the last recipe given with --preset or --preset-file
     std::optional<QString> savePresetName; // --save-preset: keep the options as this preset
     QStringList warnings;                  // what a preset file had that was skipped
 };

@@ -39,8 +39,8 @@ std::optional<QString> applyPresetOption(const std::string& name, const std::str
         options.savePresetName = text;
         return std::nullopt;
     }
-    const PresetFile found = name == "--preset" ? findPreset(presetsFolder(), text)
-                                                : loadPresetFile(value);
+    const PresetFile found =
+        name == "--preset" ? findPreset(presetsFolder(), text) : loadPresetFile(value);
     if (!found.preset)
         return QStringLiteral("%1: %2").arg(QString::fromStdString(name), found.error);
     options.warnings << found.warnings;

@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     if (options.savePresetName) {
         const std::string folder = presetsFolder();
         const bool replacing = findPreset(folder, *options.savePresetName).preset.has_value();
-        if (const auto error = savePreset(folder, *options.savePresetName, presetOfOptions(options))) {
+        if (const auto error =
+                savePreset(folder, *options.savePresetName, presetOfOptions(options))) {
             std::fprintf(stderr, "vantrel-batch: %s\n", qPrintable(*error));
             return ErrorReport;
         }

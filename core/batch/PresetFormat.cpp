@@ -174,8 +174,8 @@ const std::vector<PresetKey>& presetTable() {
                   "expected a fraction at least 0 and below 1"),
         effectRow("crop-top", &E::cropTopPercentage, &E::setCropTopPercentage, 0, 1, false,
                   "expected a fraction at least 0 and below 1"),
-        effectRow("crop-bottom", &E::cropBottomPercentage, &E::setCropBottomPercentage, 0, 1,
-                  false, "expected a fraction at least 0 and below 1"),
+        effectRow("crop-bottom", &E::cropBottomPercentage, &E::setCropBottomPercentage, 0, 1, false,
+                  "expected a fraction at least 0 and below 1"),
         effectRow("crop-left-px", &E::cropLeftPixels, &E::setCropLeftPixels, 0, 1e9, true,
                   "expected a pixel count, not negative"),
         effectRow("crop-right-px", &E::cropRightPixels, &E::setCropRightPixels, 0, 1e9, true,
@@ -188,12 +188,13 @@ const std::vector<PresetKey>& presetTable() {
             "rotation", {{0, "0"}, {90, "90"}, {180, "180"}, {270, "270"}},
             [](const Preset& p) { return static_cast<int>(p.effects.rotationDegrees()); },
             [](Preset& p, int v) { p.effects.setRotationDegrees(static_cast<float>(v)); }),
-        wordRow<ScaleMode>("scale-mode",
-                           {{ScaleMode::Factors, "factors"},
-                            {ScaleMode::Pixels, "pixels"},
-                            {ScaleMode::Maximum, "maximum"}},
-                           [](const Preset& p) { return p.scaleMode; },
-                           [](Preset& p, ScaleMode v) { p.scaleMode = v; }),
+        wordRow<ScaleMode>(
+            "scale-mode",
+            {{ScaleMode::Factors, "factors"},
+             {ScaleMode::Pixels, "pixels"},
+             {ScaleMode::Maximum, "maximum"}},
+            [](const Preset& p) { return p.scaleMode; },
+            [](Preset& p, ScaleMode v) { p.scaleMode = v; }),
         effectRow("scale-x", &E::scaleXPercentage, &E::setScaleXPercentage, 0, 100, true,
                   "expected a factor from 0 to 100"),
         effectRow("scale-y", &E::scaleYPercentage, &E::setScaleYPercentage, 0, 100, true,
@@ -335,8 +336,9 @@ PresetReading readPreset(std::string_view text) {
             continue;
         }
         if (const auto expected = row->read(value, preset))
-            return fail(lineNumber, QStringLiteral("%1: %2, not %3")
-                                        .arg(fromBytes(key), *expected, fromBytes(value)));
+            return fail(
+                lineNumber,
+                QStringLiteral("%1: %2, not %3").arg(fromBytes(key), *expected, fromBytes(value)));
     }
     if (!version) {
         reading.error = QStringLiteral("no \"format\" line: not a Vantrel preset");

@@ -41,7 +41,8 @@ int hexValue(char c) {
 
 PresetFile unusable(const QString& name, const std::string& path, const QString& why) {
     PresetFile file{name, path, std::nullopt, {}, {}};
-    file.error = QStringLiteral("preset \"%1\" (%2) cannot be used: %3").arg(name, shown(path), why);
+    file.error =
+        QStringLiteral("preset \"%1\" (%2) cannot be used: %3").arg(name, shown(path), why);
     return file;
 }
 
@@ -136,8 +137,8 @@ PresetFile loadPresetFile(const std::string& path) {
 std::vector<PresetFile> listPresets(const std::string& folder) {
     std::vector<PresetFile> presets;
     const QDir dir(shown(folder));
-    const QStringList names = dir.entryList({QStringLiteral("*.vpreset")},
-                                            QDir::Files | QDir::Hidden | QDir::System);
+    const QStringList names =
+        dir.entryList({QStringLiteral("*.vpreset")}, QDir::Files | QDir::Hidden | QDir::System);
     presets.reserve(static_cast<size_t>(names.size()));
     for (const QString& entry : names)
         presets.push_back(loadPresetFile(join(folder, QFile::encodeName(entry).toStdString())));
@@ -163,8 +164,7 @@ PresetFile findPreset(const std::string& folder, const QString& name) {
     }
     {
         PresetFile missing{name, path, std::nullopt, {}, {}};
-        missing.error =
-            QStringLiteral("no preset named \"%1\" in %2").arg(name, shown(folder));
+        missing.error = QStringLiteral("no preset named \"%1\" in %2").arg(name, shown(folder));
         return missing;
     }
 }

@@ -103,7 +103,10 @@ void VantrelController::reloadPresetPopUp() {
         mPresetPopUp->addItem(file.name, static_cast<int>(PresetItem::Preset));
         mPresetPopUp->setItemData(mPresetPopUp->count() - 1, path, kPathRole);
         mPresetPopUp->setItemData(mPresetPopUp->count() - 1, file.name, kNameRole);
-        chosenIsThere = chosenIsThere || file.name == mChosenPresetName;
+        if (file.name == mChosenPresetName) {
+            chosenIsThere = true;
+            mChosenPresetPath = file.path;
+        }
     }
     mPresetPopUp->insertSeparator(mPresetPopUp->count());
     mPresetPopUp->addItem(tr("Save Preset..."), static_cast<int>(PresetItem::Save));
@@ -140,8 +143,8 @@ QString VantrelController::presetPopUpTitle() const {
         return tr(kNoPreset);
     if (mPendingPresetEffects || mApplyingPreset)
         return mChosenPresetName;
-    const bool modified = writePreset(presetFromControls(mChosenPresetHasDestination)) !=
-                          mChosenPresetState;
+    const bool modified =
+        writePreset(presetFromControls(mChosenPresetHasDestination)) != mChosenPresetState;
     return modified ? mChosenPresetName + QStringLiteral(" *") : mChosenPresetName;
 }
 
@@ -218,7 +221,8 @@ void VantrelController::applyPresetOutput(const Preset& preset) {
     ui.mSaveOptionQualitySlider->setValue(output.quality);
     ui.mSaveOptionTransferMetadata->setChecked(output.transferMetadata);
     if (preset.destinationIncluded) {
-        const QString destination = QFile::decodeName(QByteArray::fromStdString(output.destination));
+        const QString destination =
+            QFile::decodeName(QByteArray::fromStdString(output.destination));
         ui.mSaveDestinationPathLabel->setText(destination);
         ui.mSaveDestinationPathFolderIcon->setIcon(iconForPath(output.destination));
         saveDefaults(ui.mSaveChooseButton);
@@ -234,10 +238,9 @@ void VantrelController::applyPresetEffects(const Preset& preset) {
     // From neutral, as a user would start: every step below is one control moved or typed.
     resetEffectsButtonIsPressed(ui.mResetAllEffectsButton);
 
-    const std::pair<QSlider*, float> colours[] = {
-        {ui.mBrightnessSlider, wanted.brightnessValue()},
-        {ui.mConstrastSlider, wanted.contrastValue()},
-        {ui.mSaturationSlider, wanted.saturationValue()}};
+    const std::pair<QSlider*, float> colours[] = {{ui.mBrightnessSlider, wanted.brightnessValue()},
+                                                  {ui.mConstrastSlider, wanted.contrastValue()},
+                                                  {ui.mSaturationSlider, wanted.saturationValue()}};
     for (const auto& [slider, value] : colours) {
         setSliderValue(slider, value);
         adjustSliderDidChange(slider);
@@ -290,11 +293,15 @@ void VantrelController::applyPresetEffects(const Preset& preset) {
         y = wanted.scaleYPercentage();
     }
     if (typedMode == 0) {
-        rule = [](float typed) { return vantrel::keepFloatValue(typed, 200.0f) / 100.0f; };
+        rule = [](float typed) {
+            return vantrel::keepFloatValue(typed, 200.0f) / 100.0f;
+        };
         xShown = double(x) * 100.0;
         yShown = double(y) * 100.0;
     } else {
-        rule = [](float typed) { return vantrel::keepFloatValue(typed, 4000.0f); };
+        rule = [](float typed) {
+            return vantrel::keepFloatValue(typed, 4000.0f);
+        };
         xShown = x;
         yShown = y;
     }
@@ -356,8 +363,8 @@ void VantrelController::presetControlsDidChange() {
         mPresetPopUp->setItemText(chosen, presetPopUpTitle());
 }
 
-std::optional<QString> VantrelController::savePresetNamed(const QString& name,
-                                                          bool withDestination, bool replace) {
+std::optional<QString> VantrelController::savePresetNamed(const QString& name, bool withDestination,
+                                                          bool replace) {
     const std::string folder = presetsFolder();
     if (const auto problem = presetNameProblem(name))
         return problem;
@@ -388,7 +395,8 @@ void VantrelController::savePresetButtonClicked(QObject*) {
     destination->setObjectName(QStringLiteral("mPresetDestinationCheckbox"));
     destination->setChecked(mChosenPresetHasDestination);
     layout->addWidget(destination);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, &dialog);
+    auto* buttons =
+        new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel, &dialog);
     layout->addWidget(buttons);
     connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);

@@ -151,8 +151,7 @@ public:
     void presetPopUpDidChange(QObject* sender);
     // Saves the controls as `name`; a preset of that name is replaced only when `replace`
     // says so. Returns the error, or nothing.
-    std::optional<QString> savePresetNamed(const QString& name, bool withDestination,
-                                           bool replace);
+    std::optional<QString> savePresetNamed(const QString& name, bool withDestination, bool replace);
     void savePresetButtonClicked(QObject* sender);
     void deletePresetButtonClicked(QObject* sender);
     void managePresetsButtonClicked(QObject* sender);

@@ -68,14 +68,14 @@ TEST(PresetFormat, EveryFieldSurvivesARoundTripByteForByte) {
         EXPECT_EQ(back.effects.saturationValue(), preset.effects.saturationValue());
         EXPECT_EQ(back.effects.scaleXPercentage(), preset.effects.scaleXPercentage());
         EXPECT_EQ(back.output.newName, preset.output.newName);
-        EXPECT_EQ(back.output.destination, preset.destinationIncluded
-                                               ? preset.output.destination
-                                               : std::string());
+        EXPECT_EQ(back.output.destination,
+                  preset.destinationIncluded ? preset.output.destination : std::string());
     }
     // Each stored key is on its own line, once; the destination only when included.
     const std::string text = writePreset(everyFieldSet());
     for (const QString& key : presetKeys())
-        EXPECT_NE(text.find("\n" + key.toStdString() + " = "), std::string::npos) << key.toStdString();
+        EXPECT_NE(text.find("\n" + key.toStdString() + " = "), std::string::npos)
+            << key.toStdString();
     EXPECT_EQ(writePreset(Preset()).find("destination"), std::string::npos);
     EXPECT_NE(text.find("name = \"Web \\\"2048\\\" \\\\ \\x0A\\x09\\x7F é\""), std::string::npos);
 }
@@ -111,7 +111,8 @@ TEST(PresetFormat, DamagedTextIsRefusedWithItsLine) {
         {"format = 1\nbrightness 0.1\n", "line 2: expected \"key = value\""},
         {"format = 1\nbrightness = 2\n",
          "line 2: brightness: expected a number from -1 to 1, not 2"},
-        {"format = 1\ncontrast = nan\n", "line 2: contrast: expected a number from 0 to 2, not nan"},
+        {"format = 1\ncontrast = nan\n",
+         "line 2: contrast: expected a number from 0 to 2, not nan"},
         {"format = 1\ncrop-left = 1\n",
          "line 2: crop-left: expected a fraction at least 0 and below 1, not 1"},
         {"format = 1\nrotation = 45\n", "line 2: rotation: expected 0, 90, 180, 270, not 45"},
@@ -120,7 +121,8 @@ TEST(PresetFormat, DamagedTextIsRefusedWithItsLine) {
         {"format = 1\ntype = \"GIF\"\n",
          "line 2: type: expected a file type such as \"JPG\", not \"GIF\""},
         // Cut off in the middle of a text, or a quote left bare.
-        {"format = 1\nname = \"Web 20", "line 2: name: expected a text in double quotes, not \"Web 20"},
+        {"format = 1\nname = \"Web 20",
+         "line 2: name: expected a text in double quotes, not \"Web 20"},
         {"format = 1\nname = \"a\"b\"\n",
          "line 2: name: expected a text in double quotes, not \"a\"b\""},
         {"format = 1\nname = \"a\\q\"\n",
@@ -140,12 +142,9 @@ TEST(PresetStore, FileNamesKeepEveryNameInsideTheFolder) {
         const char* name;
         const char* file;
     } cases[] = {
-        {"Web 2048", "Web 2048.vpreset"},
-        {"../../etc/passwd", "%2E.%2F..%2Fetc%2Fpasswd.vpreset"},
-        {".hidden", "%2Ehidden.vpreset"},
-        {"..", "%2E..vpreset"},
-        {"50%", "50%25.vpreset"},
-        {"a\\b\nc", "a%5Cb%0Ac.vpreset"},
+        {"Web 2048", "Web 2048.vpreset"}, {"../../etc/passwd", "%2E.%2F..%2Fetc%2Fpasswd.vpreset"},
+        {".hidden", "%2Ehidden.vpreset"}, {"..", "%2E..vpreset"},
+        {"50%", "50%25.vpreset"},         {"a\\b\nc", "a%5Cb%0Ac.vpreset"},
         {"Été → 🌅", "Été → 🌅.vpreset"},
     };
     for (const auto& c : cases) {
@@ -196,8 +195,9 @@ TEST(PresetStore, SavesListsFindsAndDeletes) {
         return QString();
     };
     EXPECT_TRUE(errorOf("Truncated").startsWith("preset \"Truncated\" (" + home.path()));
-    EXPECT_TRUE(errorOf("Truncated").endsWith("cannot be used: line 2: name: expected a text in "
-                                              "double quotes, not \"We"));
+    EXPECT_TRUE(errorOf("Truncated")
+                    .endsWith("cannot be used: line 2: name: expected a text in "
+                              "double quotes, not \"We"));
     EXPECT_TRUE(errorOf("Future").contains("newer Vantrel"));
     EXPECT_TRUE(errorOf("Binary").endsWith("not a text file"));
     EXPECT_TRUE(errorOf("Huge").endsWith("larger than 64 KiB"));
