@@ -85,6 +85,7 @@ QString presetNameOfFile(const std::string& fileName) {
     if (encoded.size() >= extension.size() &&
         encoded.substr(encoded.size() - extension.size()) == extension)
         encoded.remove_suffix(extension.size());
+    // Not QByteArray::fromPercentEncoding: it decodes "%of" of a file named by hand too.
     std::string bytes;
     for (size_t i = 0; i < encoded.size(); ++i) {
         if (encoded[i] == '%' && i + 2 < encoded.size() && hexValue(encoded[i + 1]) >= 0 &&

@@ -211,7 +211,9 @@ TEST(PresetStore, SavesListsFindsAndDeletes) {
 
     // Found by name, also one whose file was named by hand.
     writeFile(home.filePath("presets/50%off.vpreset"), "format = 1\nquality = 50\n");
-    EXPECT_EQ(findPreset(folder, "50%off").preset->output.quality, 50);
+    const PresetFile byHand = findPreset(folder, "50%off");
+    ASSERT_TRUE(byHand.preset) << byHand.error.toStdString();
+    EXPECT_EQ(byHand.preset->output.quality, 50);
     const PresetFile found = findPreset(folder, hostile);
     ASSERT_TRUE(found.preset);
     EXPECT_EQ(writePreset(*found.preset), writePreset(everyFieldSet()));

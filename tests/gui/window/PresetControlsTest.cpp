@@ -30,24 +30,8 @@ using namespace vantrel;
 
 namespace {
 
-void writePhoto(const QString& path, int width, int height) {
-    const vips::VImage noise = vips::VImage::gaussnoise(width, height);
-    noise.bandjoin({noise.flip(VIPS_DIRECTION_HORIZONTAL), noise * 0.5})
-        .cast(VIPS_FORMAT_UCHAR)
-        .write_to_file(QFile::encodeName(path).constData());
-}
-
-QMap<QString, QByteArray> folderContents(const QString& folder) {
-    QMap<QString, QByteArray> contents;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files)) {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::ReadOnly))
-            contents.insert(name,
-                            QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
-    }
-    return contents;
-}
+using test::folderContents;
+using test::writePhoto;
 
 // Every effect value, for exact comparisons.
 std::vector<float> values(const Effects& e) {
