@@ -115,8 +115,7 @@ PresetKey effectRow(const char* key, float (Effects::*get)() const, void (Effect
             }};
 }
 
-// A field with a fixed set of values, each written as its word; `get` and `set` reach the
-// field as the index of its word.
+// A field with a fixed set of values, each written as its word.
 template <typename Value>
 PresetKey wordRow(const char* key, std::vector<std::pair<Value, const char*>> words,
                   std::function<Value(const Preset&)> get,

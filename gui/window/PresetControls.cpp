@@ -35,6 +35,8 @@ enum class PresetItem { None, Preset, Damaged, Save, Delete, Manage };
 constexpr int kItemRole = Qt::UserRole;
 constexpr int kPathRole = Qt::UserRole + 1;
 constexpr int kNameRole = Qt::UserRole + 2;
+// Where the pop-up's item model keeps whether an item can be chosen: 0 greys it out.
+constexpr int kEnabledRole = Qt::UserRole - 1;
 
 const char* const kNoPreset = "No Preset";
 
@@ -97,7 +99,7 @@ void VantrelController::reloadPresetPopUp() {
                                   static_cast<int>(PresetItem::Damaged));
             const int index = mPresetPopUp->count() - 1;
             mPresetPopUp->setItemData(index, file.error, Qt::ToolTipRole);
-            mPresetPopUp->setItemData(index, 0, Qt::UserRole - 1); // not enabled
+            mPresetPopUp->setItemData(index, 0, kEnabledRole);
             continue;
         }
         mPresetPopUp->addItem(file.name, static_cast<int>(PresetItem::Preset));
@@ -133,7 +135,7 @@ void VantrelController::choosePresetItem(const QString& name) {
     mPresetPopUp->setCurrentIndex(chosen);
     // "Delete Preset" needs a chosen preset.
     const int deleteItem = mPresetPopUp->findData(static_cast<int>(PresetItem::Delete), kItemRole);
-    mPresetPopUp->setItemData(deleteItem, chosen > 0 ? QVariant() : QVariant(0), Qt::UserRole - 1);
+    mPresetPopUp->setItemData(deleteItem, chosen > 0 ? QVariant() : QVariant(0), kEnabledRole);
     if (chosen > 0)
         mPresetPopUp->setItemText(chosen, presetPopUpTitle());
 }
