@@ -1,5 +1,7 @@
 #include "cli/BatchOptions.h"
 
+#include "cli/PresetOptions.h"
+
 #include <charconv>
 #include <cmath>
 #include <functional>
@@ -238,10 +240,14 @@ BatchOptionsResult parseBatchOptions(const std::vector<std::string>& arguments) 
             options.applyCameraOrientation = false;
             continue;
         }
+        if (argument == "--list-presets") {
+            options.listPresets = true;
+            continue;
+        }
         const size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
         const auto option = valueOptions().find(name);
-        if (option == valueOptions().end()) {
+        if (option == valueOptions().end() && !isPresetOption(name)) {
             return {std::nullopt,
                     QStringLiteral("unknown option %1").arg(QString::fromStdString(name))};
         }
@@ -253,6 +259,11 @@ BatchOptionsResult parseBatchOptions(const std::vector<std::string>& arguments) 
         } else {
             return {std::nullopt,
                     QStringLiteral("%1: a value is missing").arg(QString::fromStdString(name))};
+        }
+        if (isPresetOption(name)) {
+            if (auto error = applyPresetOption(name, value, options))
+                return {std::nullopt, *error};
+            continue;
         }
         if (auto expected = option->second(value, options)) {
             return {std::nullopt, QStringLiteral("%1: %2, not \"%3\"")
@@ -288,6 +299,12 @@ a fresh export folder, and prints that folder's path.
                       destination, created if missing)
   --folder NAME       export folder name (default Export_ and today's date as yyyy-MM-dd)
   --jobs N            photos processed at once (default: number of processors)
+  --preset NAME       the effects and output choices of a preset saved in the window or
+                      with --save-preset; options after it change single values
+  --preset-file PATH  the same, from a preset file anywhere
+  --save-preset NAME  keep the effects and output choices of the other options as a
+                      preset (replacing one of that name); without PATHs nothing is exported
+  --list-presets      the names of the presets, one a line
   -h, --help          this text
   --version           the program's name and version
 

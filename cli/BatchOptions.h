@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/batch/Preset.h"
 #include "core/export/ExportSettings.h"
 #include "core/imaging/Effects.h"
 
 #include <QString>
+#include <QStringList>
 #include <optional>
 #include <string>
 #include <vector>
@@ -20,6 +22,10 @@ struct BatchOptions {
     std::vector<std::string> paths;
     bool showHelp = false;
     bool showVersion = false;
+    bool listPresets = false;
+    std::optional<Preset> preset;          // the last recipe given with --preset or --preset-file
+    std::optional<QString> savePresetName; // --save-preset: keep the options as this preset
+    QStringList warnings;                  // what a preset file had that was skipped
 };
 
 struct BatchOptionsResult {

@@ -1,10 +1,12 @@
 // vantrel-batch: the headless front end of the same core as the window.
 
 #include "cli/BatchOptions.h"
+#include "cli/PresetOptions.h"
 #include "cli/TerminalProgress.h"
 #include "core/batch/AppData.h"
 #include "core/batch/DefaultDestination.h"
 #include "core/batch/ImportWalker.h"
+#include "core/batch/PresetStore.h"
 #include "core/batch/ProcessingErrors.h"
 #include "core/batch/SystemLog.h"
 #include "core/export/BatchExporter.h"
@@ -55,6 +57,31 @@ int main(int argc, char** argv) {
     if (options.showVersion) {
         std::printf("vantrel-batch %s\n", VANTREL_VERSION);
         return Success;
+    }
+    for (const QString& warning : options.warnings)
+        std::fprintf(stderr, "vantrel-batch: warning: %s\n", qPrintable(warning));
+    if (options.listPresets) {
+        for (const PresetFile& preset : listPresets(presetsFolder())) {
+            if (preset.preset)
+                std::printf("%s\n", preset.name.toUtf8().constData());
+            else
+                std::fprintf(stderr, "vantrel-batch: %s\n", qPrintable(preset.error));
+        }
+        return Success;
+    }
+    if (options.savePresetName) {
+        const std::string folder = presetsFolder();
+        const bool replacing = findPreset(folder, *options.savePresetName).preset.has_value();
+        if (const auto error =
+                savePreset(folder, *options.savePresetName, presetOfOptions(options))) {
+            std::fprintf(stderr, "vantrel-batch: %s\n", qPrintable(*error));
+            return ErrorReport;
+        }
+        std::fprintf(stderr, "vantrel-batch: preset \"%s\" %s\n",
+                     options.savePresetName->toUtf8().constData(),
+                     replacing ? "replaced" : "saved");
+        if (options.paths.empty())
+            return Success;
     }
     if (options.paths.empty()) {
         std::fprintf(stderr, "vantrel-batch: no photos or folders given (see --help)\n");

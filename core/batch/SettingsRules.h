@@ -26,6 +26,8 @@ inline constexpr char openDestinationFolderWhenDone[] = "OpenDestinationFolderWh
 inline constexpr char enableAutomaticChecks[] = "SUEnableAutomaticChecks";
 inline constexpr char lastCheckTime[] = "SULastCheckTime";
 inline constexpr char applyCameraOrientation[] = "ApplyCameraOrientation";
+inline constexpr char restoreLastEffects[] = "RestoreLastEffectsAtLaunch";
+inline constexpr char lastEffects[] = "LastEffects";
 } // namespace SettingsKeys
 
 // `today` as "yyyy-MM-dd" with ASCII digits whatever the user's locale.

@@ -26,6 +26,8 @@ std::string bytes(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
 
+} // namespace
+
 // What the run needs of the name and save tabs, read on the GUI thread when it starts; the
 // progress sheet keeps the controls still while the run reads this copy. The same values
 // given to vantrel-batch make the same files: both hand them to the same exporter.
@@ -40,10 +42,10 @@ ExportSettings exportSettingsFromControls(const Ui::MainWindow& ui) {
             .value_or(OutputType::OriginalFileType);
     settings.quality = ui.mSaveOptionQualitySlider->value();
     settings.transferMetadata = ui.mSaveOptionTransferMetadata->isChecked();
-    if (settings.transferMetadata)
-        settings.exiftoolPath = locateExiftool(bytes(QCoreApplication::applicationDirPath()));
     return settings;
 }
+
+namespace {
 
 QString outcomeSummary(const ExportOutcome& outcome) {
     QString summary = outcome.photos == 1
@@ -77,7 +79,9 @@ void VantrelController::startExportRun() {
     mAddingImagesCounter.store(0);
     mNumberOfFilesToAdd.store(static_cast<long>(AppData::sharedData().currentImages().size()));
     newNameOrOriginalPopUpDidChange(mUi->mNameNewOrOriginalPopUp);
-    const ExportSettings settings = exportSettingsFromControls(*mUi);
+    ExportSettings settings = exportSettingsFromControls(*mUi);
+    if (settings.transferMetadata)
+        settings.exiftoolPath = locateExiftool(bytes(QCoreApplication::applicationDirPath()));
     // A report shows the messages of one run only.
     ProcessingErrors::errors().clearErrors();
 
@@ -159,6 +163,7 @@ void VantrelController::exportThreadFinished() {
     if (mQuitWhenExportEnds) {
         mQuitWhenExportEnds = false;
         saveWindowGeometry();
+        saveLastEffects();
         QCoreApplication::quit();
         return;
     }

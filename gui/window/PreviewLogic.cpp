@@ -28,6 +28,7 @@ void VantrelController::reloadImageAfterApplyingEffects() {
     // Counted before anything else: a request that ends with nothing to render (no photo, an
     // unreadable one) must still void every render still under way for an older one.
     const unsigned generation = ++*mPreviewGeneration;
+    presetControlsDidChange();
     Image* const photo = imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage);
     if (!photo)
         return;

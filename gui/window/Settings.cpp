@@ -122,6 +122,7 @@ void VantrelController::saveDefaults(QObject* sender) {
         store(SettingsKeys::saveDestinationPath, ui.mSaveDestinationPathLabel->text());
     }
     settings.sync();
+    presetControlsDidChange();
 }
 
 void VantrelController::createDefaultDestinationPathIfNeeded(const std::string& path) {

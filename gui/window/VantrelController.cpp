@@ -73,6 +73,7 @@ VantrelController::VantrelController(QWidget* parent)
     connectActions();
     connectExportActions();
     connectEffectControls();
+    connectPresetControls();
     awakeFromNib();
 }
 
@@ -172,6 +173,7 @@ void VantrelController::awakeFromNib() {
 
     selectTabViewItemAdjust(nullptr);
     browser->reloadData();
+    restoreLastEffects();
 }
 
 void VantrelController::updateOutlets() {
@@ -418,6 +420,7 @@ void VantrelController::closeEvent(QCloseEvent* event) {
         return;
     }
     saveWindowGeometry();
+    saveLastEffects();
     QMainWindow::closeEvent(event);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/batch/Preset.h"
 #include "core/imaging/PixelGeometry.h"
 #include "gui/browser/ImageBrowserDelegate.h"
 #include "gui/window/ExportRunParts.h"
@@ -15,6 +16,7 @@
 
 class QAction;
 class QColor;
+class QComboBox;
 class QDialog;
 class QEventLoop;
 class QMenu;
@@ -140,6 +142,24 @@ public:
     // A number field or one of the two naming fields ended editing (Return or focus loss).
     void controlTextDidEndEditing(QObject* field);
 
+    // --- presets (PresetControls.cpp): named recipes in the pop-up above the action tabs
+    // Sets every control as the preset says, through the handlers a user's edits go through.
+    // Without a photo to measure pixel crops against, the effects wait for the first one.
+    void applyPreset(const Preset& preset);
+    // The recipe the controls describe now; the destination only when asked for.
+    Preset presetFromControls(bool withDestination) const;
+    void presetPopUpDidChange(QObject* sender);
+    // Saves the controls as `name`; a preset of that name is replaced only when `replace`
+    // says so. Returns the error, or nothing.
+    std::optional<QString> savePresetNamed(const QString& name, bool withDestination, bool replace);
+    void savePresetButtonClicked(QObject* sender);
+    void deletePresetButtonClicked(QObject* sender);
+    void managePresetsButtonClicked(QObject* sender);
+    // Reads the presets folder again into the pop-up.
+    void reloadPresetPopUp();
+    // What the pop-up shows: the chosen preset's name, with " *" once a control has changed.
+    QString presetPopUpTitle() const;
+
     // --- action tabs (ui/ActionTabs.cpp)
     void selectTabViewItemAdjust(QObject* sender);
     void selectTabViewItemCrop(QObject* sender);
@@ -211,6 +231,16 @@ private:
     void exportThreadFinished();
     void setUpEffectControls();
     void connectEffectControls();
+    void connectPresetControls();
+    void applyPresetEffects(const Preset& preset);
+    void applyPresetOutput(const Preset& preset);
+    // After any control changed: marks the chosen preset as modified, or applies the effects
+    // that waited for a photo.
+    void presetControlsDidChange();
+    void choosePresetItem(const QString& name);
+    // The effects of this session, for "Restore the last effects at launch".
+    void saveLastEffects() const;
+    void restoreLastEffects();
     double previewRenderZoom() const;
     // Decodes the next photo in the direction of the last step on a worker, once the
     // picture on view is made.
@@ -283,6 +313,17 @@ private:
     // True while the export builds pipelines on the photos: the preview must not run one on
     // the same photo meanwhile, even when the user stops the run.
     std::atomic<bool> mExportPipelinesRunning{false};
+
+    // The preset pop-up, the preset chosen in it and what the controls held right after it
+    // was applied (its file's text as the controls would write it).
+    QComboBox* mPresetPopUp = nullptr; // child of the window
+    QString mChosenPresetName;
+    std::string mChosenPresetPath;
+    bool mChosenPresetHasDestination = false;
+    std::string mChosenPresetState;
+    bool mApplyingPreset = false;
+    // Effects of a preset chosen or restored while no photo could measure its pixel crop.
+    std::optional<Preset> mPendingPresetEffects;
 };
 
 } // namespace vantrel

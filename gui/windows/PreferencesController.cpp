@@ -59,7 +59,8 @@ void PreferencesController::connectActions() {
             [this] { showHelpPanel(mUi->mToolBarItemHelp); });
 
     for (QCheckBox* box : {ui.mPlaySoundWhenDoneCheckbox, ui.mOpenDestinationFolderWhenDoneCheckbox,
-                           ui.mAutomaticUpdatesCheckbox, ui.mApplyCameraOrientationCheckbox})
+                           ui.mAutomaticUpdatesCheckbox, ui.mApplyCameraOrientationCheckbox,
+                           ui.mRestoreLastEffectsCheckbox})
         connect(box, &QCheckBox::toggled, this, [this, box] { saveDefaluts(box); });
     connect(ui.mQuitAppWhenDoneCheckbox, &QCheckBox::toggled, this,
             [this] { quitAppWhenDoneDidChange(mUi->mQuitAppWhenDoneCheckbox); });
@@ -122,7 +123,8 @@ void PreferencesController::loadUserDefaults() {
         {SettingsKeys::playSoundWhenDone, mUi->mPlaySoundWhenDoneCheckbox},
         {SettingsKeys::quitAppWhenDone, mUi->mQuitAppWhenDoneCheckbox},
         {SettingsKeys::openDestinationFolderWhenDone, mUi->mOpenDestinationFolderWhenDoneCheckbox},
-        {SettingsKeys::applyCameraOrientation, mUi->mApplyCameraOrientationCheckbox}};
+        {SettingsKeys::applyCameraOrientation, mUi->mApplyCameraOrientationCheckbox},
+        {SettingsKeys::restoreLastEffects, mUi->mRestoreLastEffectsCheckbox}};
     for (const auto& [key, box] : boxes) {
         const QString name = QString::fromLatin1(key);
         if (!settings.contains(name))
@@ -149,7 +151,8 @@ void PreferencesController::saveDefaluts(QObject* sender) {
         {mUi->mPlaySoundWhenDoneCheckbox, SettingsKeys::playSoundWhenDone},
         {mUi->mQuitAppWhenDoneCheckbox, SettingsKeys::quitAppWhenDone},
         {mUi->mOpenDestinationFolderWhenDoneCheckbox, SettingsKeys::openDestinationFolderWhenDone},
-        {mUi->mApplyCameraOrientationCheckbox, SettingsKeys::applyCameraOrientation}};
+        {mUi->mApplyCameraOrientationCheckbox, SettingsKeys::applyCameraOrientation},
+        {mUi->mRestoreLastEffectsCheckbox, SettingsKeys::restoreLastEffects}};
     for (const auto& [box, key] : boxes) {
         if (sender == box) {
             settings.setValue(QString::fromLatin1(key), box->isChecked());

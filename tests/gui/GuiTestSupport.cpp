@@ -3,14 +3,18 @@
 #include "core/imaging/ImagingRuntime.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QEvent>
+#include <QFile>
 #include <QMutex>
 #include <QStandardPaths>
 #include <QThread>
 #include <QThreadPool>
 #include <cstdlib>
 #include <functional>
+#include <vips/vips8>
 
 namespace vantrel::test {
 namespace {
@@ -110,6 +114,25 @@ bool workersSettled() {
     }
     QCoreApplication::instance()->removeEventFilter(&counter);
     return done;
+}
+
+void writePhoto(const QString& path, int width, int height) {
+    const vips::VImage noise = vips::VImage::gaussnoise(width, height);
+    noise.bandjoin({noise.flip(VIPS_DIRECTION_HORIZONTAL), noise * 0.5})
+        .cast(VIPS_FORMAT_UCHAR)
+        .write_to_file(QFile::encodeName(path).constData());
+}
+
+QMap<QString, QByteArray> folderContents(const QString& folder) {
+    QMap<QString, QByteArray> contents;
+    const QDir dir(folder);
+    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
+        QFile file(dir.filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            contents.insert(name,
+                            QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
+    }
+    return contents;
 }
 
 } // namespace vantrel::test

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -21,6 +23,12 @@ QString testHome();
 // Lines logged through systemLog since the last call, oldest first. The first call starts
 // the capture: make it in initTestCase.
 QStringList takeLoggedLines();
+
+// A photo whose halves differ, so that a turned or mirrored export would not match.
+void writePhoto(const QString& path, int width, int height);
+
+// name -> SHA-256 of every file in `folder`.
+QMap<QString, QByteArray> folderContents(const QString& folder);
 
 // Waits, serving events, until `done` answers true or `milliseconds` pass.
 bool waitUntil(const std::function<bool()>& done, int milliseconds = 10000);

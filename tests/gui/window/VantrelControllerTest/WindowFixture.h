@@ -63,26 +63,8 @@ inline void touch(const QString& path) {
     QVERIFY(file.open(QIODevice::WriteOnly));
 }
 
-// A photo whose halves differ, so that a turned or mirrored export would not match.
-inline void writePhoto(const QString& path, int width, int height) {
-    const vips::VImage noise = vips::VImage::gaussnoise(width, height);
-    noise.bandjoin({noise.flip(VIPS_DIRECTION_HORIZONTAL), noise * 0.5})
-        .cast(VIPS_FORMAT_UCHAR)
-        .write_to_file(QFile::encodeName(path).constData());
-}
-
-// name -> SHA-256 of every file in `folder`.
-inline QMap<QString, QByteArray> folderContents(const QString& folder) {
-    QMap<QString, QByteArray> contents;
-    const QDir dir(folder);
-    for (const QString& name : dir.entryList(QDir::Files | QDir::Hidden | QDir::System)) {
-        QFile file(dir.filePath(name));
-        if (file.open(QIODevice::ReadOnly))
-            contents.insert(name,
-                            QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
-    }
-    return contents;
-}
+using test::folderContents;
+using test::writePhoto;
 
 // The one window that every test class of the program drives, made when the program starts
 // (its first launch) and kept to the end: the window may exist only once in a process.
