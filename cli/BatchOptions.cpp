@@ -1,6 +1,7 @@
 #include "cli/BatchOptions.h"
 
 #include "cli/PresetOptions.h"
+#include "core/export/NameTemplate.h"
 
 #include <charconv>
 #include <cmath>
@@ -196,6 +197,46 @@ const std::map<std::string, Apply>& valueOptions() {
              o.settings.targetFolderName = text;
              return std::nullopt;
          }},
+        {"--template",
+         [](const std::string& text, BatchOptions& o) -> std::optional<QString> {
+             const NameTemplate parsed = NameTemplate::parse(text);
+             if (!parsed.isValid()) {
+                 return parsed.error();
+             }
+             o.settings.useNameTemplate = true;
+             o.settings.nameTemplate = text;
+             return std::nullopt;
+         }},
+        {"--files-from",
+         [](const std::string& text, BatchOptions& o) -> std::optional<QString> {
+             if (text.empty()) {
+                 return QStringLiteral("expected a list file, or - for standard input");
+             }
+             o.filesFrom = text;
+             return std::nullopt;
+         }},
+        {"--shard",
+         [](const std::string& text, BatchOptions& o) -> std::optional<QString> {
+             const size_t slash = text.find('/');
+             const auto shard = wholeNumber(text.substr(0, slash), 1, 1000000);
+             const auto shards = slash == std::string::npos
+                                     ? std::nullopt
+                                     : wholeNumber(text.substr(slash + 1), 1, 1000000);
+             if (!shard || !shards || *shard > *shards) {
+                 return QStringLiteral("expected I/N with 1 <= I <= N, e.g. 2/4");
+             }
+             o.settings.shard = *shard;
+             o.settings.shards = *shards;
+             return std::nullopt;
+         }},
+        {"--into",
+         [](const std::string& text, BatchOptions& o) -> std::optional<QString> {
+             if (text.empty()) {
+                 return QStringLiteral("expected an existing folder");
+             }
+             o.settings.intoFolder = text;
+             return std::nullopt;
+         }},
         {"--jobs",
          [](const std::string& text, BatchOptions& o) -> std::optional<QString> {
              const auto v = wholeNumber(text, 1, 256);
@@ -244,6 +285,18 @@ BatchOptionsResult parseBatchOptions(const std::vector<std::string>& arguments) 
             options.listPresets = true;
             continue;
         }
+        if (argument == "--keep-folders") {
+            options.settings.keepFolders = true;
+            continue;
+        }
+        if (argument == "--skip-existing") {
+            options.settings.skipExisting = true;
+            continue;
+        }
+        if (argument == "-0" || argument == "--null") {
+            options.nulSeparated = true;
+            continue;
+        }
         const size_t equals = argument.find('=');
         const std::string name = argument.substr(0, equals);
         const auto option = valueOptions().find(name);
@@ -270,6 +323,13 @@ BatchOptionsResult parseBatchOptions(const std::vector<std::string>& arguments) 
                                       .arg(QString::fromStdString(name), *expected,
                                            QString::fromStdString(value))};
         }
+    }
+    if (options.nulSeparated && !options.filesFrom) {
+        return {std::nullopt, QStringLiteral("-0: only with --files-from")};
+    }
+    if (options.settings.skipExisting && options.settings.intoFolder.empty()) {
+        return {std::nullopt, QStringLiteral("--skip-existing: only with --into, as a fresh "
+                                             "export folder holds nothing to skip")};
     }
     return {std::move(options), {}};
 }
@@ -305,6 +365,20 @@ a fresh export folder, and prints that folder's path.
   --save-preset NAME  keep the effects and output choices of the other options as a
                       preset (replacing one of that name); without PATHs nothing is exported
   --list-presets      the names of the presets, one a line
+  --keep-folders      photos found in a folder given as PATH go under the same folders
+                      in the export folder (that folder's own name first); photos given
+                      one by one go to the top
+  --template T        names from a template of {name}, {n}, {n:4}, {date},
+                      {date:FORMAT} (Qt date format), {camera}, {w} and {h}, e.g.
+                      "{date}_{camera}_{n}"
+  --files-from FILE   also export the paths listed in FILE, one per line, in that order
+                      (- reads standard input)
+  -0, --null          the paths in the --files-from list end in NUL, not a line break
+  --shard I/N         export only the I-th of N slices of the list (photos 1, N+1, ...
+                      go to shard 1), named and numbered as the whole list
+  --into DIR          write into the existing folder DIR instead of a fresh export
+                      folder; names are never taken twice, even by runs at once
+  --skip-existing     with --into: leave out photos whose output is there already
   -h, --help          this text
   --version           the program's name and version
 

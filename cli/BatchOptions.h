@@ -20,6 +20,8 @@ struct BatchOptions {
     bool destinationGiven = false;
     bool applyCameraOrientation = true;
     std::vector<std::string> paths;
+    std::optional<std::string> filesFrom; // a list file of paths; "-" is standard input
+    bool nulSeparated = false;            // its paths end in NUL rather than a line break
     bool showHelp = false;
     bool showVersion = false;
     bool listPresets = false;

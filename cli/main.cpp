@@ -5,6 +5,7 @@
 #include "cli/TerminalProgress.h"
 #include "core/batch/AppData.h"
 #include "core/batch/DefaultDestination.h"
+#include "core/batch/FileList.h"
 #include "core/batch/ImportWalker.h"
 #include "core/batch/PresetStore.h"
 #include "core/batch/ProcessingErrors.h"
@@ -16,6 +17,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <atomic>
 #include <csignal>
 #include <cstdio>
@@ -58,6 +60,16 @@ int main(int argc, char** argv) {
         std::printf("vantrel-batch %s\n", VANTREL_VERSION);
         return Success;
     }
+    if (options.filesFrom) {
+        QString why;
+        const auto listed = readFileList(*options.filesFrom, options.nulSeparated, &why);
+        if (!listed) {
+            std::fprintf(stderr, "vantrel-batch: --files-from: cannot read %s: %s\n",
+                         options.filesFrom->c_str(), qPrintable(why));
+            return BadArguments;
+        }
+        options.paths.insert(options.paths.end(), listed->begin(), listed->end());
+    }
     for (const QString& warning : options.warnings)
         std::fprintf(stderr, "vantrel-batch: warning: %s\n", qPrintable(warning));
     if (options.listPresets) {
@@ -85,6 +97,12 @@ int main(int argc, char** argv) {
     }
     if (options.paths.empty()) {
         std::fprintf(stderr, "vantrel-batch: no photos or folders given (see --help)\n");
+        return BadArguments;
+    }
+    if (!options.settings.intoFolder.empty() &&
+        !QFileInfo(QFile::decodeName(options.settings.intoFolder.c_str())).isDir()) {
+        std::fprintf(stderr, "vantrel-batch: --into: %s is not an existing folder\n",
+                     options.settings.intoFolder.c_str());
         return BadArguments;
     }
     std::signal(SIGINT, onInterrupt);

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libcanberra-dev libglib2.0-bin
     libgtest-dev libbenchmark-dev zlib1g-dev
     help2man librsvg2-bin file dpkg-dev lintian desktop-file-utils appstream groff-base
-    bash-completion
+    bash-completion parallel
 )
 missing=()
 for p in "${packages[@]}"; do

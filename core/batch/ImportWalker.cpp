@@ -6,6 +6,7 @@
 
 #include <array>
 #include <climits>
+#include <cstdlib>
 #include <fcntl.h>
 #include <string_view>
 
@@ -30,6 +31,25 @@ bool namesSupportedType(const std::string& path) {
         }
     }
     return false;
+}
+
+// The name a chosen folder is known by in a mirrored export: its last component as the
+// user named it, or, for spellings without one ("/", ".", "..", "link/.."), the name of
+// the folder they resolve to. Nothing when even that has none (the root).
+std::string chosenFolderName(const std::string& path) {
+    std::string trimmed = path;
+    while (trimmed.size() > 1 && trimmed.back() == '/') {
+        trimmed.pop_back();
+    }
+    std::string name = lastPathComponent(trimmed);
+    if (name.empty() || name == "." || name == ".." || name == "/") {
+        name.clear();
+        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+            name = lastPathComponent(resolved);
+            std::free(resolved);
+        }
+    }
+    return name == "/" || name == "." || name == ".." ? std::string() : name;
 }
 
 } // namespace
@@ -57,6 +77,7 @@ void ImportWalker::addImagesWithPaths(const std::vector<std::string>& paths) {
 }
 
 void ImportWalker::addImagesWithPath(const std::string& path, bool /*recursive*/) {
+    mFolderChain.clear();
     // Opened as given, which still works where the absolute spelling would pass PATH_MAX.
     walkEntry(AT_FDCWD, path, absolutePath(path));
 }
@@ -82,6 +103,15 @@ void ImportWalker::walkFolder(int parent, const std::string& name, const std::st
         systemLog(QStringLiteral("%1 is already walked!").arg(displayPath(path)));
         return;
     }
+    // Entries of the folder remember it by its listed name; a chosen folder by the name the
+    // user knows it by.
+    const std::string folderName = mFolderChain.empty() && parent == AT_FDCWD
+                                       ? chosenFolderName(path)
+                                       : lastPathComponent(name);
+    const bool named = !folderName.empty();
+    if (named) {
+        mFolderChain.push_back(folderName);
+    }
     const FolderListing listing(parent, name);
     if (listing.error() != 0) {
         systemLog(QStringLiteral("Error: cannot read folder %1").arg(displayPath(path)));
@@ -97,6 +127,9 @@ void ImportWalker::walkFolder(int parent, const std::string& name, const std::st
         ++mAddingImagesCounter;
         reportProgress();
         walkEntry(listing.descriptor(), entry, joinPath(path, entry));
+    }
+    if (named) {
+        mFolderChain.pop_back();
     }
 }
 
@@ -115,7 +148,9 @@ void ImportWalker::stagePhoto(const std::string& path) {
         systemLog(QStringLiteral("%1 is already added!").arg(title));
         return;
     }
-    mData.importedImages().push_back(std::make_unique<Image>(path));
+    auto image = std::make_unique<Image>(path);
+    image->setFoundInFolders(mFolderChain);
+    mData.importedImages().push_back(std::move(image));
     paths.emplace(path, path);
     // Staged all the same, so that it shows in the batch; but no later step can open it.
     if (path.size() >= PATH_MAX) {

@@ -61,6 +61,9 @@ private:
     ProgressCallback mProgress;
     std::atomic<long> mNumberOfFilesToAdd{0};
     std::atomic<long> mAddingImagesCounter{0};
+    // The names of the folders entered from the chosen path down to the entry being walked:
+    // what a photo found there remembers as the folders it was found in.
+    std::vector<std::string> mFolderChain;
     // (st_dev, st_ino) of every folder entered, so that links back up the tree or two
     // links to one folder cannot walk it twice.
     std::set<std::pair<dev_t, ino_t>> mWalkedFolders;

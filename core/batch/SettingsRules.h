@@ -28,6 +28,8 @@ inline constexpr char lastCheckTime[] = "SULastCheckTime";
 inline constexpr char applyCameraOrientation[] = "ApplyCameraOrientation";
 inline constexpr char restoreLastEffects[] = "RestoreLastEffectsAtLaunch";
 inline constexpr char lastEffects[] = "LastEffects";
+inline constexpr char keepFolderStructure[] = "KeepFolderStructure";
+inline constexpr char nameTemplate[] = "NameTemplate";
 } // namespace SettingsKeys
 
 // `today` as "yyyy-MM-dd" with ASCII digits whatever the user's locale.

@@ -4,10 +4,14 @@
 #include "core/batch/SystemLog.h"
 #include "core/export/ExportFolder.h"
 #include "core/export/ExportWorkers.h"
+#include "core/export/OutputFolders.h"
+#include "core/export/OutputPlan.h"
 #include "core/imaging/PhotoFile.h"
+#include "core/imaging/WorkingImage.h"
 
 #include <deque>
 #include <future>
+#include <sys/stat.h>
 #include <thread>
 
 namespace vantrel {
@@ -25,6 +29,33 @@ int workerCount(int jobs) {
     return jobs > 0 ? jobs : std::max(1, int(std::thread::hardware_concurrency()));
 }
 
+bool somethingAt(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+// The folder a run writes into when it makes none: it must be there already.
+ExportFolderResult existingFolder(const std::string& folder) {
+    std::string path = standardizePath(folder);
+    path = absolutePath(path);
+    struct stat info {};
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        return {path, false, QStringLiteral("it does not exist")};
+    }
+    if (!S_ISDIR(info.st_mode)) {
+        return {path, false, QStringLiteral("it is not a folder")};
+    }
+    return {path, true, {}};
+}
+
+std::future<PhotoExportResult> failedResult(const QString& why) {
+    std::promise<PhotoExportResult> promise;
+    PhotoExportResult result;
+    result.failure = why;
+    promise.set_value(std::move(result));
+    return promise.get_future();
+}
+
 } // namespace
 
 BatchExporter::BatchExporter(ExportSettings settings, const std::atomic<bool>& modalSheetShouldEnd,
@@ -35,21 +66,39 @@ BatchExporter::BatchExporter(ExportSettings settings, const std::atomic<bool>& m
 ExportOutcome BatchExporter::run(ImageList& images, const QDate& today) {
     systemLog(QStringLiteral("Export Started!"));
     ExportOutcome outcome;
+    const bool into = !mSettings.intoFolder.empty();
     const ExportFolderResult folder =
-        createExportFolder(mSettings.destination, mSettings.targetFolderName, today);
+        into ? existingFolder(mSettings.intoFolder)
+             : createExportFolder(mSettings.destination, mSettings.targetFolderName, today);
     outcome.exportFolder = folder.path;
     outcome.folderCreated = folder.created;
-    outcome.photos = long(images.size());
+    const long total = long(images.size());
+    const int shards = std::max(1, mSettings.shards);
+    const int shard = std::clamp(mSettings.shard, 1, shards);
+    for (long index = 0; index < total; ++index) {
+        outcome.photos += belongsToShard(index, shard, shards) ? 1 : 0;
+    }
 
     ProcessingErrors& errors = ProcessingErrors::errors();
     if (!folder.created) {
         // Every write would fail the same way: say why once instead of decoding every photo
         // only to fail it.
-        errors.addError(QStringLiteral("The export folder %1 could not be created: %2")
+        errors.addError((into ? QStringLiteral("The folder %1 cannot be written into: %2")
+                              : QStringLiteral("The export folder %1 could not be created: %2"))
                             .arg(displayPath(folder.path), folder.failure));
         outcome.failed = outcome.photos;
         return outcome;
     }
+    OutputPlan plan(mSettings, folder.path, total);
+    if (mSettings.useNameTemplate && !plan.nameTemplate().isValid()) {
+        errors.addError(QStringLiteral("The name template cannot be used: %1")
+                            .arg(plan.nameTemplate().error()));
+        outcome.failed = outcome.photos;
+        return outcome;
+    }
+    // Names decided from the whole list, so that shards and retries give the same ones.
+    const bool planned = into || shards > 1;
+    OutputFolders folders(folder.path);
     const bool copyMetadata = mSettings.transferMetadata && mSettings.exiftoolPath.has_value();
     if (mSettings.transferMetadata && !copyMetadata) {
         errors.addError(QStringLiteral("exiftool was not found: the photos were exported without "
@@ -58,23 +107,58 @@ ExportOutcome BatchExporter::run(ImageList& images, const QDate& today) {
     const int jobs = workerCount(mSettings.jobs);
     ExportWorkers workers(jobs, copyMetadata ? *mSettings.exiftoolPath : std::string());
 
-    const auto start = [&](long index) {
+    // Names photo `index`; gives the photo to export, or nothing for a photo of another shard
+    // or one whose output is there already.
+    const auto start = [&](long index) -> std::optional<PhotoInFlight> {
         Image& image = *images[size_t(index)];
-        const PipelineNotes notes = image.applyEffectsForPreview(false);
+        const bool ours = belongsToShard(index, shard, shards);
+        OutputSubject subject{image.path(), image.imageTitle(), image.foundInFolders()};
+        PipelineNotes notes;
+        std::shared_ptr<const WorkingImage> recipe;
+        if (ours) {
+            notes = image.applyEffectsForPreview(false);
+            recipe = image.workingImage();
+        } else if (plan.needsSize()) {
+            // Another shard's photo: only its size matters, and nothing of it is kept.
+            Image probe(subject.path);
+            probe.applyEffectsForPreview(false);
+            recipe = probe.workingImage();
+        }
+        if (recipe) {
+            subject.width = recipe->pixelSize().width;
+            subject.height = recipe->pixelSize().height;
+        }
+        std::string requested = plan.requestedPath(subject, index);
+        if (planned) {
+            requested = plan.claim(requested);
+        }
+        if (!ours) {
+            return std::nullopt;
+        }
         systemLog(notes.logLines);
+        if (mSettings.skipExisting && somethingAt(requested)) {
+            systemLog(
+                QStringLiteral("%1 is exported already, skipped").arg(displayPath(requested)));
+            ++outcome.skipped;
+            return std::nullopt;
+        }
 
         PhotoInFlight photo;
-        photo.title = image.imageTitle();
+        photo.title = subject.title;
         photo.pipelineMessages = notes.errors;
+        photo.requestedPath = requested;
+        QString why;
+        const std::optional<std::string> outputFolder = folders.make(
+            mSettings.keepFolders ? subject.foundInFolders : std::vector<std::string>(), &why);
+        if (!outputFolder) {
+            photo.result = failedResult(why);
+            return photo;
+        }
         const std::string extension = fileExtentionAtIndex(mSettings.outputType, photo.title);
-        photo.requestedPath = mSettings.keepOriginalName
-                                  ? sourceNameOutputPath(folder.path, photo.title, extension)
-                                  : newNameOutputPath(folder.path, mSettings.newName, index,
-                                                      outcome.photos, extension);
         PhotoExportTask task;
-        task.image = image.workingImage();
-        task.sourcePath = image.path();
-        task.exportFolder = folder.path;
+        task.image = recipe;
+        task.sourcePath = subject.path;
+        task.exportFolder = *outputFolder;
         task.encoding = encodingFor(mSettings.outputType, photo.requestedPath);
         task.extension = extension;
         task.quality = mSettings.quality;
@@ -114,8 +198,12 @@ ExportOutcome BatchExporter::run(ImageList& images, const QDate& today) {
     for (;;) {
         // The stop flag is read before each photo; photos already started still finish.
         // One photo more than there are workers keeps them busy while a result is published.
-        while (next < outcome.photos && long(inFlight.size()) <= jobs && !mModalSheetShouldEnd) {
-            inFlight.push_back(start(next++));
+        while (next < total && long(inFlight.size()) <= jobs && !mModalSheetShouldEnd) {
+            if (std::optional<PhotoInFlight> photo = start(next++)) {
+                inFlight.push_back(std::move(*photo));
+            } else if (belongsToShard(next - 1, shard, shards) && mProgress) {
+                mProgress(++done, outcome.photos);
+            }
         }
         if (inFlight.empty()) {
             break;
@@ -126,7 +214,7 @@ ExportOutcome BatchExporter::run(ImageList& images, const QDate& today) {
             mProgress(++done, outcome.photos);
         }
     }
-    outcome.stopped = next < outcome.photos;
+    outcome.stopped = next < total;
     return outcome;
 }
 

@@ -13,13 +13,15 @@ namespace vantrel {
 struct ExportOutcome {
     std::string exportFolder;
     bool folderCreated = false;
-    long photos = 0;
+    long photos = 0; // the photos of this run's shard (all of them without shards)
     long written = 0;
     long failed = 0;
+    long skipped = 0;     // their outputs were there already
     bool stopped = false; // the stop flag ended the run before every photo was started
 };
 
-// One export run: a fresh export folder, then every photo in list order, several at once.
+// One export run: a fresh export folder (or the existing one it was told to fill), then
+// every photo in list order, several at once.
 //
 // Names, the error report's order and the files written are those of a run one photo at a
 // time, whatever the number of workers: the pipelines are built and the outputs published
@@ -34,6 +36,10 @@ public:
 
     // Runs the effect pipeline of each photo with the shared effect settings; failures and
     // crops that do not fit go into the shared ProcessingErrors.
+    //
+    // A run into an existing folder, or one shard of a run, decides every photo's name from
+    // the whole list before writing (OutputPlan), so shards and retries agree on names; a
+    // photo that fails then keeps its name. Otherwise a name is claimed as it is written.
     ExportOutcome run(ImageList& images, const QDate& today = QDate::currentDate());
 
 private:

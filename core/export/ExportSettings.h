@@ -18,6 +18,15 @@ struct ExportSettings {
     bool transferMetadata = false;
     std::optional<std::string> exiftoolPath; // where the metadata tool is, when it was found
     int jobs = 0;                            // photos at once; 0: one per processor
+
+    // Where the outputs go and what they are called, beyond the choices above.
+    bool keepFolders = false;     // photos found in a chosen folder keep its tree
+    bool useNameTemplate = false; // names from nameTemplate, whatever keepOriginalName says
+    std::string nameTemplate;     // see NameTemplate
+    std::string intoFolder;       // set: write into this existing folder, no fresh one
+    bool skipExisting = false;    // a photo whose output is there already is not made again
+    int shard = 1;                // export only the shard-th of `shards` slices of the list,
+    int shards = 1;               // named and numbered as the whole list
 };
 
 } // namespace vantrel

@@ -22,6 +22,16 @@ void Image::setPath(std::string path) {
     mPath = std::move(path);
 }
 
+std::vector<std::string> Image::foundInFolders() const {
+    std::lock_guard lock(mMutex);
+    return mFoundInFolders;
+}
+
+void Image::setFoundInFolders(std::vector<std::string> folders) {
+    std::lock_guard lock(mMutex);
+    mFoundInFolders = std::move(folders);
+}
+
 std::shared_ptr<const WorkingImage> Image::workingImage() const {
     std::lock_guard lock(mMutex);
     return mWorkingImage;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace vantrel {
 
@@ -59,6 +60,12 @@ public:
     // The file's properties; see readImageProperties.
     std::optional<QVariantMap> metadata(QString* failure = nullptr) const;
 
+    // The folders from the folder the user chose down to this photo, that folder's own name
+    // first, as the import walk listed them; empty for a photo chosen by itself. Each is a
+    // single name from a folder listing: never empty, ".", ".." or holding a "/".
+    std::vector<std::string> foundInFolders() const;
+    void setFoundInFolders(std::vector<std::string> folders);
+
     // What the browser shows and identifies the photo by.
     std::string imageTitle() const;
     std::string imageUID() const { return path(); }
@@ -84,6 +91,7 @@ public:
 private:
     mutable std::mutex mMutex;
     std::string mPath;
+    std::vector<std::string> mFoundInFolders;
     std::shared_ptr<const WorkingImage> mWorkingImage;
 };
 
