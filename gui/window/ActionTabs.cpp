@@ -18,6 +18,7 @@ void VantrelController::selectTabViewItemScale(QObject*) {
 }
 void VantrelController::selectTabViewItemName(QObject*) {
     selectTabViewItemAtIndex(3);
+    updateNameTemplateExample();
 }
 void VantrelController::selectTabViewItemSave(QObject*) {
     selectTabViewItemAtIndex(4);

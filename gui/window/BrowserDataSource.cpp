@@ -80,6 +80,7 @@ void VantrelController::imageBrowserSelectionDidChange(ImageBrowserView* browser
         mUi->mPreviewImage->showPlaceholder();
     }
     reloadImageAfterApplyingEffects();
+    updateNameTemplateExample();
 }
 
 void VantrelController::removeSelectedImage(QObject*) {

@@ -42,6 +42,9 @@ ExportSettings exportSettingsFromControls(const Ui::MainWindow& ui) {
             .value_or(OutputType::OriginalFileType);
     settings.quality = ui.mSaveOptionQualitySlider->value();
     settings.transferMetadata = ui.mSaveOptionTransferMetadata->isChecked();
+    settings.keepFolders = ui.mSaveOptionKeepFolders->isChecked();
+    settings.useNameTemplate = ui.mNameNewOrOriginalPopUp->currentIndex() == 2;
+    settings.nameTemplate = ui.mNameTemplateTextField->text().toStdString();
     return settings;
 }
 
@@ -69,6 +72,12 @@ void VantrelController::openSaveButtonClicked(QObject* sender) {
     }
     if (operationIsRunning() || mErrorSheetLoop || AppData::sharedData().currentImages().empty())
         return;
+    if (!nameTemplateIsUsable()) {
+        // The error under the field says what is wrong; the run waits until it is mended.
+        selectTabViewItemName(nullptr);
+        mUi->mNameTemplateTextField->setFocus();
+        return;
+    }
     startExportRun();
 }
 

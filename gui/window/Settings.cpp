@@ -57,6 +57,12 @@ void VantrelController::loadUserDefaults() {
 
     if (const auto value = storedValue(settings, SettingsKeys::imageName))
         ui.mNewNameTextField->setText(value->toString());
+    if (const auto value = storedValue(settings, SettingsKeys::nameTemplate))
+        ui.mNameTemplateTextField->setText(value->toString());
+    if (const auto value = storedValue(settings, SettingsKeys::keepFolderStructure)) {
+        const QSignalBlocker quiet(ui.mSaveOptionKeepFolders);
+        ui.mSaveOptionKeepFolders->setChecked(value->toBool());
+    }
     if (const auto value = storedValue(settings, SettingsKeys::serializeSuffix)) {
         const int index = value->toInt();
         if (index >= 0 && index < ui.mNameSerializePopUp->count())
@@ -118,6 +124,10 @@ void VantrelController::saveDefaults(QObject* sender) {
         store(SettingsKeys::imageName, ui.mNewNameTextField->text());
     } else if (sender == ui.mNameSerializePopUp) {
         store(SettingsKeys::serializeSuffix, ui.mNameSerializePopUp->currentIndex());
+    } else if (sender == ui.mNameTemplateTextField) {
+        store(SettingsKeys::nameTemplate, ui.mNameTemplateTextField->text());
+    } else if (sender == ui.mSaveOptionKeepFolders) {
+        store(SettingsKeys::keepFolderStructure, ui.mSaveOptionKeepFolders->isChecked());
     } else if (sender == ui.mSaveChooseButton) {
         store(SettingsKeys::saveDestinationPath, ui.mSaveDestinationPathLabel->text());
     }

@@ -224,6 +224,7 @@ void VantrelController::updateOutlets() {
         ui.mBatchSummaryLabel->setText(QString());
         ui.mOpenSaveButton->setFocus();
     }
+    updateNameTemplateExample();
     validateMenus();
 }
 
@@ -361,6 +362,7 @@ void VantrelController::connectActions() {
             [this] { newNameOrOriginalPopUpDidChange(mUi->mNameNewOrOriginalPopUp); });
     connect(ui.mSaveOptionFileTypeButton, qOverload<int>(&QComboBox::activated), this,
             [this] { savePopupChanged(mUi->mSaveOptionFileTypeButton); });
+    connectNameTemplateControls();
 
     connect(mSheetUi->mSheetStopButton, &QPushButton::clicked, this,
             [this] { stopModalWindow(mSheetUi->mSheetStopButton); });
@@ -372,11 +374,13 @@ void VantrelController::connectActions() {
 }
 
 void VantrelController::newNameOrOriginalPopUpDidChange(QObject* sender) {
-    const bool keepOriginal = mUi->mNameNewOrOriginalPopUp->currentIndex() == 1;
+    // Item 0: a new name with a number; item 1: the original names; item 2: a template.
+    const bool newName = mUi->mNameNewOrOriginalPopUp->currentIndex() == 0;
     for (QWidget* control :
          std::initializer_list<QWidget*>{mUi->mNewNameTextField, mUi->mNewNameLabel,
                                          mUi->mNameSerializePopUp, mUi->mNameAppendSuffix})
-        control->setVisible(!keepOriginal);
+        control->setVisible(newName);
+    showNameTemplateControls();
     if (sender)
         saveDefaults(sender);
 }
@@ -387,6 +391,7 @@ void VantrelController::savePopupChanged(QObject* sender) {
                                                             mUi->mSaveOptionQualityLabel,
                                                             mUi->mSaveOptionQualityValue})
         control->setVisible(jpeg);
+    updateNameTemplateExample();
     if (sender)
         saveDefaults(sender);
 }

@@ -181,6 +181,14 @@ public:
     // Tests observe the finishing actions through these; the desktop's by default.
     void setFinishingServices(FinishingServices services);
 
+    // --- folders kept and names from a template (OutputLayoutControls.cpp)
+    void nameTemplateDidChange(QObject* sender);
+    void keepFolderStructureDidChange(QObject* sender);
+    // Shows, under the template field, its fault or the name the selected photo would get.
+    void updateNameTemplateExample();
+    // False while item 2 of the name popup is chosen with a template that has a fault.
+    bool nameTemplateIsUsable() const;
+
     // --- the error report (ErrorReport.cpp)
     // Shows the collected messages and returns when the user has closed the report.
     void showErrorsReport();
@@ -227,6 +235,8 @@ private:
     void selectTabViewItemAtIndex(int index);
     void showZoomPercentage();
     void connectExportActions();
+    void connectNameTemplateControls();
+    void showNameTemplateControls();
     void startExportRun();
     void exportThreadFinished();
     void setUpEffectControls();
