@@ -15,7 +15,7 @@ constexpr std::size_t kFileNameBytes = 255;
 constexpr std::size_t kCounterRoom = 7;
 constexpr int kWidestSerial = 9;
 
-QString fromBytes(const std::string& text) {
+QString utf8Text(const std::string& text) {
     return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
@@ -87,7 +87,7 @@ NameTemplate NameTemplate::parse(const std::string& text) {
                 if (error != std::errc() || end != argument.data() + argument.size() || width < 1 ||
                     width > kWidestSerial) {
                     return fail(QStringLiteral("{%1}: the width is a whole number from 1 to %2")
-                                    .arg(fromBytes(token))
+                                    .arg(utf8Text(token))
                                     .arg(kWidestSerial));
                 }
             }
@@ -105,7 +105,7 @@ NameTemplate NameTemplate::parse(const std::string& text) {
         } else {
             return fail(QStringLiteral("unknown token {%1}; use {name}, {n}, {n:4}, {date}, "
                                        "{date:FORMAT}, {camera}, {w} or {h}")
-                            .arg(fromBytes(token)));
+                            .arg(utf8Text(token)));
         }
         i = close;
     }
@@ -135,7 +135,7 @@ std::string NameTemplate::render(const NameFields& fields, const std::string& ex
         }
         case Kind::Date:
             if (fields.taken.isValid()) {
-                name += QLocale::c().toString(fields.taken, fromBytes(part.text)).toStdString();
+                name += QLocale::c().toString(fields.taken, utf8Text(part.text)).toStdString();
             }
             break;
         case Kind::Camera:

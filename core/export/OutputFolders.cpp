@@ -20,17 +20,17 @@ std::string safeFolderName(const std::string& name) {
     return safeFileName(name);
 }
 
-class Descriptor {
+class FolderDescriptor {
 public:
-    explicit Descriptor(int fd) : mFd(fd) {}
-    ~Descriptor() {
+    explicit FolderDescriptor(int fd) : mFd(fd) {}
+    ~FolderDescriptor() {
         if (mFd >= 0) {
             ::close(mFd);
         }
     }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    Descriptor& operator=(Descriptor&& other) noexcept {
+    FolderDescriptor(const FolderDescriptor&) = delete;
+    FolderDescriptor& operator=(const FolderDescriptor&) = delete;
+    FolderDescriptor& operator=(FolderDescriptor&& other) noexcept {
         std::swap(mFd, other.mFd);
         return *this;
     }
@@ -61,7 +61,7 @@ std::optional<std::string> OutputFolders::make(const std::vector<std::string>& f
     if (const auto made = mMade.find(folders); made != mMade.end()) {
         return made->second;
     }
-    Descriptor current(::open(mExportFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FolderDescriptor current(::open(mExportFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (current.get() < 0) {
         *why = QStringLiteral("the export folder cannot be opened: %1").arg(folderFailure(errno));
         return std::nullopt;
@@ -78,7 +78,7 @@ std::optional<std::string> OutputFolders::make(const std::vector<std::string>& f
         if (::mkdirat(current.get(), name.c_str(), 0777) != 0 && errno != EEXIST) {
             return cannotMake(folderFailure(errno));
         }
-        Descriptor next(
+        FolderDescriptor next(
             ::openat(current.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (next.get() < 0) {
             const int error = errno;
