@@ -21,6 +21,11 @@ ExportSettings withPresetOutput(const Preset& preset, const ExportSettings& run)
     settings.targetFolderName = run.targetFolderName;
     settings.jobs = run.jobs;
     settings.exiftoolPath = run.exiftoolPath;
+    // Where a run writes into and which part of the list it takes belong to the run.
+    settings.intoFolder = run.intoFolder;
+    settings.skipExisting = run.skipExisting;
+    settings.shard = run.shard;
+    settings.shards = run.shards;
     if (!preset.destinationIncluded)
         settings.destination = run.destination;
     return settings;

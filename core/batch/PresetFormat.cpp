@@ -206,11 +206,17 @@ const std::vector<PresetKey>& presetTable() {
                   "expected a width in pixels, 0 for no limit"),
         effectRow("max-height", &E::scaleYMaximumPixels, &E::setScaleYMaximumPixels, 0, 1e6, true,
                   "expected a height in pixels, 0 for no limit"),
-        wordRow<bool>(
-            "naming", {{false, "new"}, {true, "original"}},
-            [](const Preset& p) { return p.output.keepOriginalName; },
-            [](Preset& p, bool v) { p.output.keepOriginalName = v; }),
+        wordRow<int>(
+            "naming", {{0, "new"}, {1, "original"}, {2, "template"}},
+            [](const Preset& p) {
+                return p.output.useNameTemplate ? 2 : p.output.keepOriginalName ? 1 : 0;
+            },
+            [](Preset& p, int v) {
+                p.output.keepOriginalName = v == 1;
+                p.output.useNameTemplate = v == 2;
+            }),
         textRow("name", &ExportSettings::newName),
+        textRow("template", &ExportSettings::nameTemplate),
         wordRow<SerialStyle>(
             "serial", {{SerialStyle::Padded, "padded"}, {SerialStyle::Plain, "plain"}},
             [](const Preset& p) { return p.serial; },
@@ -238,6 +244,10 @@ const std::vector<PresetKey>& presetTable() {
              p.output.quality = *v;
              return std::nullopt;
          }},
+        wordRow<bool>(
+            "keep-folders", {{false, "no"}, {true, "yes"}},
+            [](const Preset& p) { return p.output.keepFolders; },
+            [](Preset& p, bool v) { p.output.keepFolders = v; }),
         wordRow<bool>(
             "metadata", {{false, "none"}, {true, "copy"}},
             [](const Preset& p) { return p.output.transferMetadata; },

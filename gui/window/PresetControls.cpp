@@ -208,10 +208,15 @@ void VantrelController::applyPreset(const Preset& preset) {
 void VantrelController::applyPresetOutput(const Preset& preset) {
     Ui::MainWindow& ui = *mUi;
     const ExportSettings& output = preset.output;
-    ui.mNameNewOrOriginalPopUp->setCurrentIndex(output.keepOriginalName ? 1 : 0);
+    ui.mNameNewOrOriginalPopUp->setCurrentIndex(output.useNameTemplate    ? 2
+                                                : output.keepOriginalName ? 1
+                                                                          : 0);
     newNameOrOriginalPopUpDidChange(ui.mNameNewOrOriginalPopUp);
     ui.mNewNameTextField->setText(QString::fromStdString(output.newName));
     controlTextDidEndEditing(ui.mNewNameTextField);
+    ui.mNameTemplateTextField->setText(QString::fromStdString(output.nameTemplate));
+    nameTemplateDidChange(ui.mNameTemplateTextField);
+    ui.mSaveOptionKeepFolders->setChecked(output.keepFolders);
     ui.mNameSerializePopUp->setCurrentIndex(preset.serial == SerialStyle::Plain ? 1 : 0);
     saveDefaults(ui.mNameSerializePopUp);
     const int type = ui.mSaveOptionFileTypeButton->findText(

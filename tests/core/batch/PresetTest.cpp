@@ -38,6 +38,9 @@ Preset everyFieldSet() {
     p.serial = SerialStyle::Plain;
     p.output.keepOriginalName = false;
     p.output.newName = "Web \"2048\" \\ \n\t\x7f é";
+    p.output.useNameTemplate = true;
+    p.output.nameTemplate = "{date:yyyy/MM}_{camera}_{n:4}";
+    p.output.keepFolders = true;
     p.output.outputType = OutputType::Png;
     p.output.quality = 85;
     p.output.transferMetadata = true;
@@ -235,3 +238,27 @@ TEST(PresetStore, FolderFollowsXdgConfigHome) {
 }
 
 } // namespace
+
+TEST(PresetFormat, ARunKeepsWhatBelongsToItUnderAPreset) {
+    ExportSettings run;
+    run.targetFolderName = "Batch";
+    run.jobs = 3;
+    run.destination = "/run/dest";
+    run.intoFolder = "/shared/out";
+    run.skipExisting = true;
+    run.shard = 2;
+    run.shards = 4;
+    Preset preset = everyFieldSet();
+    const ExportSettings settings = withPresetOutput(preset, run);
+    EXPECT_EQ(settings.targetFolderName, "Batch");
+    EXPECT_EQ(settings.jobs, 3);
+    EXPECT_EQ(settings.intoFolder, "/shared/out");
+    EXPECT_TRUE(settings.skipExisting);
+    EXPECT_EQ(settings.shard, 2);
+    EXPECT_EQ(settings.shards, 4);
+    EXPECT_EQ(settings.destination, preset.output.destination);
+    EXPECT_EQ(settings.nameTemplate, preset.output.nameTemplate);
+    EXPECT_TRUE(settings.keepFolders);
+    preset.destinationIncluded = false;
+    EXPECT_EQ(withPresetOutput(preset, run).destination, "/run/dest");
+}
