@@ -18,6 +18,11 @@ struct ExportSettings {
     bool transferMetadata = false;
     std::optional<std::string> exiftoolPath; // where the metadata tool is, when it was found
     int jobs = 0;                            // photos at once; 0: one per processor
+    bool lossless = false;                   // WebP written lossless
+    bool progressive = false;                // JPEG written progressive
+    bool chroma444 = false;                  // JPEG colour never subsampled
+    int maxKilobytes = 0;                    // JPEG, WebP, HEIC, AVIF at most this; 0: no cap
+    bool withoutPrivateMetadata = false;     // the metadata copy leaves out place and owner
 };
 
 } // namespace vantrel

@@ -2,7 +2,10 @@
 
 #include "core/export/ExiftoolRunner.h"
 #include "core/export/OutputFailures.h"
+#include "core/export/PhotoEncoding.h"
+#include "core/export/SizeCap.h"
 #include "core/imaging/DecodeLimits.h"
+#include "core/imaging/HeifCodecs.h"
 #include "core/imaging/WorkingImage.h"
 
 namespace vantrel {
@@ -13,13 +16,60 @@ bool tooLarge(PixelSize size, int bands) {
     return exceedsSampleLimit(size.width, size.height, bands);
 }
 
+std::optional<HeifCodec> heifCodecOf(Encoding encoding) {
+    switch (encoding) {
+    case Encoding::Heic:
+        return HeifCodec::Hevc;
+    case Encoding::Avif:
+        return HeifCodec::Av1;
+    default:
+        return std::nullopt;
+    }
+}
+
+bool capApplies(const PhotoExportTask& task) {
+    return task.maxBytes > 0 && encodingHasQuality(task.encoding) &&
+           !(task.encoding == Encoding::WebP && task.encoderOptions.lossless);
+}
+
+QString kilobytes(std::uint64_t bytes) {
+    return QString::number((bytes + kBytesPerKilobyte - 1) / kBytesPerKilobyte);
+}
+
+// Decodes the photo once into memory, then encodes it until the highest quality that fits.
+std::optional<PendingOutput> encodeCapped(const vips::VImage& rendered,
+                                          const PhotoExportTask& task, PhotoExportResult& result,
+                                          QString* why) {
+    const vips::VImage prepared = prepareForEncoding(rendered, task.encoding).copy_memory();
+    const CappedEncoding capped =
+        encodeWithinSize(prepared, task.encoding, task.encoderOptions, task.maxBytes);
+    if (!capped.fits) {
+        result.sizeCapFailure =
+            QStringLiteral("even at the lowest quality it takes %1 KB, more than the %2 KB "
+                           "asked for; that smallest file was written")
+                .arg(kilobytes(capped.bytes.size()), kilobytes(task.maxBytes));
+    }
+    return PendingOutput::store(capped.bytes, task.exportFolder, task.encoding, task.extension,
+                                task.transferMetadata, why);
+}
+
+// A HEIF photo whose codec is not installed fails in words that say so.
+QString failureFor(const PhotoExportTask& task, const QString& otherwise) {
+    return missingHeifDecoderOf(task.sourcePath).value_or(otherwise);
+}
+
 } // namespace
 
 PhotoExportResult exportPhoto(const PhotoExportTask& task, ExiftoolRunner* metadataRunner) {
     PhotoExportResult result;
     if (!task.image) {
-        result.failure = QStringLiteral("the photo cannot be read (damaged, not a photo, or an "
-                                        "unsupported kind)");
+        result.failure =
+            failureFor(task, QStringLiteral("the photo cannot be read (damaged, not a photo, or "
+                                            "an unsupported kind)"));
+        return result;
+    }
+    if (const auto codec = heifCodecOf(task.encoding); codec && !heifEncoderAvailable(*codec)) {
+        result.failure = missingHeifEncoderText(*codec);
         return result;
     }
     const PixelSize stored = task.image->sourcePixelSize();
@@ -37,15 +87,19 @@ PhotoExportResult exportPhoto(const PhotoExportTask& task, ExiftoolRunner* metad
     try {
         const vips::VImage rendered = task.image->render({});
         written = {rendered.width(), rendered.height()};
-        result.output =
-            PendingOutput::encode(rendered, task.exportFolder, task.encoding, task.quality,
-                                  task.extension, task.transferMetadata, &why);
+        result.output = capApplies(task)
+                            ? encodeCapped(rendered, task, result, &why)
+                            : PendingOutput::encode(rendered, task.exportFolder, task.encoding,
+                                                    task.encoderOptions, task.extension,
+                                                    task.transferMetadata, &why);
     } catch (const vips::VError&) {
         why = decodeFailure();
         vips_error_clear();
+    } catch (const std::bad_alloc&) {
+        why = QStringLiteral("not enough memory");
     }
     if (!result.output) {
-        result.failure = why;
+        result.failure = why == decodeFailure() ? failureFor(task, why) : why;
         return result;
     }
     if (task.transferMetadata && metadataRunner) {
@@ -54,8 +108,8 @@ PhotoExportResult exportPhoto(const PhotoExportTask& task, ExiftoolRunner* metad
         if (task.image->followsCameraOrientation()) {
             upright = UprightOutput{written.width, written.height};
         }
-        if (auto failure =
-                metadataRunner->transferTagsFrom(task.sourcePath, result.output->path(), upright)) {
+        if (auto failure = metadataRunner->transferTagsFrom(
+                task.sourcePath, result.output->path(), upright, task.withoutPrivateMetadata)) {
             result.metadataFailure = *failure;
         }
     }

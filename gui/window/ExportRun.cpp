@@ -7,6 +7,7 @@
 #include "gui/browser/ImageBrowserView.h"
 #include "gui/browser/ThumbnailCache.h"
 #include "gui/window/DesktopServices.h"
+#include "gui/window/SaveOptions.h"
 #include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"
 
@@ -42,6 +43,7 @@ ExportSettings exportSettingsFromControls(const Ui::MainWindow& ui) {
             .value_or(OutputType::OriginalFileType);
     settings.quality = ui.mSaveOptionQualitySlider->value();
     settings.transferMetadata = ui.mSaveOptionTransferMetadata->isChecked();
+    readSaveOptions(ui, settings);
     return settings;
 }
 
