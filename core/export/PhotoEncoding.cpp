@@ -1,5 +1,7 @@
 #include "core/export/PhotoEncoding.h"
 
+#include "core/export/JpegExifFilter.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -249,8 +251,8 @@ vips::VOption* jpegOptions(const EncoderOptions& options) {
     return VImage::option()
         ->set("Q", jpegQualityFactor(options.quality))
         ->set("interlace", options.progressive)
-        ->set("subsample_mode", options.chroma444 ? VIPS_FOREIGN_SUBSAMPLE_OFF
-                                                  : VIPS_FOREIGN_SUBSAMPLE_AUTO);
+        ->set("subsample_mode",
+              options.chroma444 ? VIPS_FOREIGN_SUBSAMPLE_OFF : VIPS_FOREIGN_SUBSAMPLE_AUTO);
 }
 
 vips::VOption* webpOptions(const EncoderOptions& options) {
@@ -284,8 +286,19 @@ std::string bytesOf(VipsBlob* blob) {
 std::string encodeToMemory(const VImage& prepared, Encoding encoding,
                            const EncoderOptions& options) {
     switch (encoding) {
-    case Encoding::Jpeg:
-        return bytesOf(prepared.jpegsave_buffer(jpegOptions(options)));
+    case Encoding::Jpeg: {
+        // Less libvips' own EXIF block, as the file will be: the size is the file's.
+        const std::string encoded = bytesOf(prepared.jpegsave_buffer(jpegOptions(options)));
+        std::string bytes;
+        const JpegExifFilter::Sink append = [&bytes](const char* data, std::size_t size) {
+            bytes.append(data, size);
+            return true;
+        };
+        JpegExifFilter filter;
+        filter.write(encoded.data(), encoded.size(), append);
+        filter.finish(append);
+        return bytes;
+    }
     case Encoding::WebP:
         return bytesOf(prepared.webpsave_buffer(webpOptions(options)));
     case Encoding::Heic:
