@@ -232,10 +232,10 @@ ExiftoolRunner::~ExiftoolRunner() {
 
 ExiftoolRunner::ExiftoolRunner(ExiftoolRunner&&) noexcept = default;
 
-std::optional<QString>
-ExiftoolRunner::transferTagsFrom(const std::string& source, const std::string& target,
-                                 const std::optional<UprightOutput>& upright,
-                                 bool withoutPrivate) {
+std::optional<QString> ExiftoolRunner::transferTagsFrom(const std::string& source,
+                                                        const std::string& target,
+                                                        const std::optional<UprightOutput>& upright,
+                                                        bool withoutPrivate) {
     try {
         const Clock::time_point deadline = Clock::now() + mTimeout;
         for (const std::string* path : {&source, &target}) {

@@ -175,13 +175,14 @@ Encoding encodingFor(OutputType type, const std::string& requestedPath) {
     // A dot in a folder name ("trip.jpeg/notes") must not pick the encoder.
     const std::string fileName = lastPathComponent(requestedPath);
     const auto dot = fileName.rfind('.');
-    const std::string extension = dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
+    const std::string extension =
+        dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
     return encodingOfExtension(extension).value_or(Encoding::Tiff);
 }
 
 bool encodingHasQuality(Encoding encoding) {
-    return encoding == Encoding::Jpeg || encoding == Encoding::WebP ||
-           encoding == Encoding::Heic || encoding == Encoding::Avif;
+    return encoding == Encoding::Jpeg || encoding == Encoding::WebP || encoding == Encoding::Heic ||
+           encoding == Encoding::Avif;
 }
 
 std::string safeFileName(std::string name) {

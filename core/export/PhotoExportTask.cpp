@@ -37,9 +37,8 @@ QString kilobytes(std::uint64_t bytes) {
 }
 
 // Decodes the photo once into memory, then encodes it until the highest quality that fits.
-std::optional<PendingOutput> encodeCapped(const vips::VImage& rendered,
-                                          const PhotoExportTask& task, PhotoExportResult& result,
-                                          QString* why) {
+std::optional<PendingOutput> encodeCapped(const vips::VImage& rendered, const PhotoExportTask& task,
+                                          PhotoExportResult& result, QString* why) {
     const vips::VImage prepared = prepareForEncoding(rendered, task.encoding).copy_memory();
     const CappedEncoding capped =
         encodeWithinSize(prepared, task.encoding, task.encoderOptions, task.maxBytes);
@@ -108,8 +107,8 @@ PhotoExportResult exportPhoto(const PhotoExportTask& task, ExiftoolRunner* metad
         if (task.image->followsCameraOrientation()) {
             upright = UprightOutput{written.width, written.height};
         }
-        if (auto failure = metadataRunner->transferTagsFrom(
-                task.sourcePath, result.output->path(), upright, task.withoutPrivateMetadata)) {
+        if (auto failure = metadataRunner->transferTagsFrom(task.sourcePath, result.output->path(),
+                                                            upright, task.withoutPrivateMetadata)) {
             result.metadataFailure = *failure;
         }
     }

@@ -118,8 +118,9 @@ bool closedCleanly(int descriptor) {
 
 bool usableExtension(const std::string& extension, QString* why) {
     if (extension.find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
-        explain(why, QStringLiteral("the file extension \"%1\" cannot be used")
-                         .arg(displayPath(extension)));
+        explain(
+            why,
+            QStringLiteral("the file extension \"%1\" cannot be used").arg(displayPath(extension)));
         return false;
     }
     return true;
@@ -165,8 +166,8 @@ void PendingOutput::discard() noexcept {
 }
 
 std::optional<PendingOutput> PendingOutput::open(const std::string& exportFolder,
-                                                 const std::string& extension,
-                                                 bool needsNamedFile, QString* why) {
+                                                 const std::string& extension, bool needsNamedFile,
+                                                 QString* why) {
     if (!usableExtension(extension, why) || !usableFolder(exportFolder, why)) {
         return std::nullopt;
     }
@@ -186,8 +187,7 @@ std::optional<PendingOutput> PendingOutput::open(const std::string& exportFolder
 
 std::optional<PendingOutput> PendingOutput::encode(const VImage& photo,
                                                    const std::string& exportFolder,
-                                                   Encoding encoding,
-                                                   const EncoderOptions& options,
+                                                   Encoding encoding, const EncoderOptions& options,
                                                    const std::string& extension,
                                                    bool needsNamedFile, QString* why) {
     try {

@@ -35,8 +35,8 @@ public:
     static std::optional<PendingOutput> encode(const vips::VImage& photo,
                                                const std::string& exportFolder, Encoding encoding,
                                                const EncoderOptions& options,
-                                               const std::string& extension,
-                                               bool needsNamedFile, QString* why);
+                                               const std::string& extension, bool needsNamedFile,
+                                               QString* why);
 
     // The same for a photo already encoded into `bytes` with `encoding`.
     static std::optional<PendingOutput> store(const std::string& bytes,

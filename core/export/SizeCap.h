@@ -21,8 +21,8 @@ struct CappedEncoding {
     int encodes = 0; // how many encodings were made to find it
 };
 
-using MemoryEncoder = std::function<std::string(const vips::VImage&, Encoding,
-                                                const EncoderOptions&)>;
+using MemoryEncoder =
+    std::function<std::string(const vips::VImage&, Encoding, const EncoderOptions&)>;
 
 // encodeToMemory of PhotoEncoding.h.
 MemoryEncoder encodeToMemoryDefault();

@@ -15,8 +15,7 @@ namespace {
 // libheif describes the colours of most HEIF photos by an "nclx" box, which libvips 8.14
 // reads as sRGB and says so on standard error for every photo; that is what the box says
 // for the photos of phones and cameras.
-void withoutNclxNotes(const gchar* domain, GLogLevelFlags level, const gchar* message,
-                      gpointer) {
+void withoutNclxNotes(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
     if (message != nullptr && std::strstr(message, "ignoring nclx profile") != nullptr) {
         return;
     }

@@ -17,9 +17,9 @@ namespace vantrel {
 bool isHeifBrand(std::string_view brand) {
     // Still images and sequences of HEVC (heic ...), of AV1 (avif, avis), and the generic
     // image brands a HEIF file may lead with.
-    static constexpr std::array<std::string_view, 12> brands{
-        "heic", "heix", "hevc", "hevx", "heim", "heis", "hevm", "hevs", "mif1", "msf1", "avif",
-        "avis"};
+    static constexpr std::array<std::string_view, 12> brands{"heic", "heix", "hevc", "hevx",
+                                                             "heim", "heis", "hevm", "hevs",
+                                                             "mif1", "msf1", "avif", "avis"};
     return std::find(brands.begin(), brands.end(), brand) != brands.end();
 }
 
