@@ -12,6 +12,7 @@ struct EncoderOptions {
     bool progressive = false; // JPEG: interlaced scans, coarse to fine
     bool chroma444 = false;   // JPEG: colour at full resolution; otherwise libvips decides
                               // (halved below quality 90, full from 90)
+    bool chroma420 = false;   // JPEG without chroma444: colour halved at every quality
 };
 
 // AVIF is written at libvips' lowest effort (0 of 0..9, libaom's fastest speed; 4 is the

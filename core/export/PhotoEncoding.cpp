@@ -251,8 +251,9 @@ vips::VOption* jpegOptions(const EncoderOptions& options) {
     return VImage::option()
         ->set("Q", jpegQualityFactor(options.quality))
         ->set("interlace", options.progressive)
-        ->set("subsample_mode",
-              options.chroma444 ? VIPS_FOREIGN_SUBSAMPLE_OFF : VIPS_FOREIGN_SUBSAMPLE_AUTO);
+        ->set("subsample_mode", options.chroma444   ? VIPS_FOREIGN_SUBSAMPLE_OFF
+                                : options.chroma420 ? VIPS_FOREIGN_SUBSAMPLE_ON
+                                                    : VIPS_FOREIGN_SUBSAMPLE_AUTO);
 }
 
 vips::VOption* webpOptions(const EncoderOptions& options) {

@@ -8,6 +8,7 @@
 #include "core/imaging/HeifCodecs.h"
 #include "core/imaging/WorkingImage.h"
 
+#include <algorithm>
 #include <sys/stat.h>
 
 namespace vantrel {
@@ -65,8 +66,21 @@ std::optional<PendingOutput> encodeCapped(const vips::VImage& rendered, const Ph
                                           QString* why) {
     const vips::VImage prepared = prepareForEncoding(rendered, task.encoding).copy_memory();
     const std::uint64_t room = task.maxBytes > metadata ? task.maxBytes - metadata : 1;
+    // libvips' own choice keeps JPEG colour whole from quality 90, which makes the file a
+    // third larger in one step. The rungs of the search are therefore the qualities up to
+    // the asked one with the colour halved, then the asked one as asked, so that the size
+    // grows smoothly and the cap is met closely, and the file is written as asked whenever
+    // that fits.
+    const EncoderOptions& asked = task.encoderOptions;
+    const int top = std::clamp(asked.quality, 1, 100);
+    const bool wholeColourTop = task.encoding == Encoding::Jpeg && !asked.chroma444 && top >= 90;
     const CappedEncoding capped =
-        encodeWithinSize(prepared, task.encoding, task.encoderOptions, room);
+        highestRungWithinSize(wholeColourTop ? top + 1 : top, room, [&](int rung) {
+            EncoderOptions probe = asked;
+            probe.quality = std::min(rung, top);
+            probe.chroma420 = wholeColourTop && rung <= top;
+            return encodeToMemory(prepared, task.encoding, probe);
+        });
     if (!capped.fits) {
         result.sizeCapFailure =
             QStringLiteral("even at the lowest quality it takes %1 KB, more than the %2 KB "

@@ -24,6 +24,12 @@ struct CappedEncoding {
 using MemoryEncoder =
     std::function<std::string(const vips::VImage&, Encoding, const EncoderOptions&)>;
 
+// The search itself, over rungs 1..rungs (at most 127) whose encodings grow with the rung:
+// the highest rung whose encoding takes at most maxBytes, in at most 7 encodings (the
+// result's quality is the rung).
+CappedEncoding highestRungWithinSize(int rungs, std::uint64_t maxBytes,
+                                     const std::function<std::string(int rung)>& encodeRung);
+
 // encodeToMemory of PhotoEncoding.h.
 MemoryEncoder encodeToMemoryDefault();
 
