@@ -154,10 +154,12 @@ const std::map<std::string, Apply>& valueOptions() {
                  {"jpeg", OutputType::Jpg},
                  {"png", OutputType::Png},
                  {"tiff", OutputType::Tiff},
-                 {"tif", OutputType::Tiff}};
+                 {"tif", OutputType::Tiff},
+                 {"webp", OutputType::WebP},
+                 {"avif", OutputType::Avif}};
              const auto found = types.find(QString::fromStdString(text).toLower().toStdString());
              if (found == types.end()) {
-                 return QStringLiteral("expected original, jpg, png or tiff");
+                 return QStringLiteral("expected original, jpg, png, tiff, webp or avif");
              }
              o.settings.outputType = found->second;
              return std::nullopt;
@@ -169,6 +171,23 @@ const std::map<std::string, Apply>& valueOptions() {
                  return QStringLiteral("expected a whole number from 0 to 100");
              }
              o.settings.quality = *v;
+             return std::nullopt;
+         }},
+        {"--subsample",
+         [](const std::string& text, BatchOptions& o) -> std::optional<QString> {
+             if (text != "auto" && text != "444") {
+                 return QStringLiteral("expected auto or 444");
+             }
+             o.settings.chroma444 = text == "444";
+             return std::nullopt;
+         }},
+        {"--max-kb",
+         [](const std::string& text, BatchOptions& o) -> std::optional<QString> {
+             const auto v = wholeNumber(text, 1, 1000000);
+             if (!v) {
+                 return QStringLiteral("expected a whole number of KB from 1 to 1000000");
+             }
+             o.settings.maxKilobytes = *v;
              return std::nullopt;
          }},
         {"--dest",
@@ -250,6 +269,10 @@ const std::map<std::string, Apply>& valueOptions() {
     return options;
 }
 
+bool isMetadataChoice(const std::string& text) {
+    return text == "none" || text == "all" || text == "no-private";
+}
+
 } // namespace
 
 BatchOptionsResult parseBatchOptions(const std::vector<std::string>& arguments) {
@@ -273,8 +296,26 @@ BatchOptionsResult parseBatchOptions(const std::vector<std::string>& arguments) 
             options.showVersion = true;
             continue;
         }
-        if (argument == "--metadata") {
-            options.settings.transferMetadata = true;
+        if (argument == "--metadata" || argument.starts_with("--metadata=")) {
+            // Alone it copies everything; a choice may follow as its own word.
+            std::string choice = "all";
+            if (argument != "--metadata") {
+                choice = argument.substr(argument.find('=') + 1);
+            } else if (i + 1 < arguments.size() && isMetadataChoice(arguments[i + 1])) {
+                choice = arguments[++i];
+            }
+            if (!isMetadataChoice(choice)) {
+                return {std::nullopt,
+                        QStringLiteral("--metadata: expected none, all or no-private, not \"%1\"")
+                            .arg(QString::fromStdString(choice))};
+            }
+            options.settings.transferMetadata = choice != "none";
+            options.settings.withoutPrivateMetadata = choice == "no-private";
+            continue;
+        }
+        if (argument == "--lossless" || argument == "--progressive") {
+            (argument == "--lossless" ? options.settings.lossless : options.settings.progressive) =
+                true;
             continue;
         }
         if (argument == "--no-orientation") {
@@ -350,9 +391,18 @@ a fresh export folder, and prints that folder's path.
   --max-size W,H      shrink to fit; 0 = no limit on that side
   --name BASE         new names BASE_1 ... with zero-padded serials; without it the
                       source names are kept
-  --type T            original (default), jpg, png or tiff
-  --quality Q         JPEG quality 0-100 (default 90)
-  --metadata          copy each source's metadata onto its output with exiftool
+  --type T            original (default), jpg, png, tiff, webp or avif; original writes
+                      HEIC, AVIF and WebP photos in their own format
+  --quality Q         JPEG, WebP and AVIF quality 0-100 (default 90)
+  --lossless          WebP: keep every pixel exactly (the quality is not used)
+  --progressive       JPEG: progressive (coarse to fine) instead of baseline
+  --subsample MODE    JPEG colour resolution: auto (default; halved below quality 90)
+                      or 444 (always full)
+  --max-kb N          JPEG, WebP and AVIF files of at most N KB (1000 bytes): the
+                      highest quality up to Q that fits; reported when none fits
+  --metadata [WHAT]   copy each source's metadata onto its output with exiftool: all
+                      (what --metadata alone does), no-private (without GPS, places,
+                      serial numbers, owner and creator names, makers' notes) or none
   --no-orientation    take every photo's pixels as stored, without turning it as its
                       camera's orientation tag says
   --dest DIR          destination folder (default: the application's default

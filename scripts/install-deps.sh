@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config clang-format
-    libvips-dev libexiv2-dev libimage-exiftool-perl
+    libvips-dev libexiv2-dev libheif-dev libimage-exiftool-perl
     qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libcanberra-dev libglib2.0-bin
     libgtest-dev libbenchmark-dev zlib1g-dev
     help2man librsvg2-bin file dpkg-dev lintian desktop-file-utils appstream groff-base

@@ -23,8 +23,8 @@ bool namesSupportedType(const std::string& path) {
             c = static_cast<char>(c - 'A' + 'a');
         }
     }
-    static constexpr std::array<std::string_view, 5> extensions{".jpg", ".jpeg", ".png", ".tiff",
-                                                                ".tif"};
+    static constexpr std::array<std::string_view, 9> extensions{
+        ".jpg", ".jpeg", ".png", ".tiff", ".tif", ".heic", ".heif", ".avif", ".webp"};
     for (const std::string_view extension : extensions) {
         if (lower.find(extension) != std::string::npos) {
             return true;

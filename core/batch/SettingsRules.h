@@ -30,6 +30,11 @@ inline constexpr char restoreLastEffects[] = "RestoreLastEffectsAtLaunch";
 inline constexpr char lastEffects[] = "LastEffects";
 inline constexpr char keepFolderStructure[] = "KeepFolderStructure";
 inline constexpr char nameTemplate[] = "NameTemplate";
+inline constexpr char webpLossless[] = "webpLossless";
+inline constexpr char jpegProgressive[] = "jpegProgressive";
+inline constexpr char jpegFullChroma[] = "jpegFullChroma";
+inline constexpr char maxFileSizeKB[] = "maxFileSizeKB";
+inline constexpr char metadataWithoutPrivate[] = "metadataWithoutPrivate";
 } // namespace SettingsKeys
 
 // `today` as "yyyy-MM-dd" with ASCII digits whatever the user's locale.

@@ -6,6 +6,7 @@
 #include "core/export/ExportWorkers.h"
 #include "core/export/OutputFolders.h"
 #include "core/export/OutputPlan.h"
+#include "core/export/SizeCap.h"
 #include "core/imaging/PhotoFile.h"
 #include "core/imaging/WorkingImage.h"
 
@@ -161,8 +162,13 @@ ExportOutcome BatchExporter::run(ImageList& images, const QDate& today) {
         task.exportFolder = *outputFolder;
         task.encoding = encodingFor(mSettings.outputType, photo.requestedPath);
         task.extension = extension;
-        task.quality = mSettings.quality;
+        task.encoderOptions.quality = mSettings.quality;
+        task.encoderOptions.lossless = mSettings.lossless;
+        task.encoderOptions.progressive = mSettings.progressive;
+        task.encoderOptions.chroma444 = mSettings.chroma444;
+        task.maxBytes = std::uint64_t(std::max(mSettings.maxKilobytes, 0)) * kBytesPerKilobyte;
         task.transferMetadata = copyMetadata;
+        task.withoutPrivateMetadata = mSettings.withoutPrivateMetadata;
         photo.result = workers.submit(std::move(task));
         return photo;
     };
@@ -185,6 +191,10 @@ ExportOutcome BatchExporter::run(ImageList& images, const QDate& today) {
             ++outcome.failed;
         } else {
             ++outcome.written;
+            if (!result.sizeCapFailure.isEmpty()) {
+                errors.addError(QStringLiteral("%1 does not fit the size cap: %2")
+                                    .arg(title, result.sizeCapFailure));
+            }
             if (!result.metadataFailure.isEmpty()) {
                 errors.addError(QStringLiteral("%1: the metadata could not be copied: %2")
                                     .arg(title, result.metadataFailure));

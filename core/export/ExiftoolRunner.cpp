@@ -2,6 +2,7 @@
 
 #include "core/batch/SystemLog.h"
 #include "core/export/ChildProcess.h"
+#include "core/export/PrivateTags.h"
 #include "core/imaging/PhotoFile.h"
 
 #include <QDir>
@@ -231,9 +232,10 @@ ExiftoolRunner::~ExiftoolRunner() {
 
 ExiftoolRunner::ExiftoolRunner(ExiftoolRunner&&) noexcept = default;
 
-std::optional<QString>
-ExiftoolRunner::transferTagsFrom(const std::string& source, const std::string& target,
-                                 const std::optional<UprightOutput>& upright) {
+std::optional<QString> ExiftoolRunner::transferTagsFrom(const std::string& source,
+                                                        const std::string& target,
+                                                        const std::optional<UprightOutput>& upright,
+                                                        bool withoutPrivate) {
     try {
         const Clock::time_point deadline = Clock::now() + mTimeout;
         for (const std::string* path : {&source, &target}) {
@@ -266,6 +268,13 @@ ExiftoolRunner::transferTagsFrom(const std::string& source, const std::string& t
             const std::vector<std::string> rewrite =
                 uprightArguments(*upright, isPngTarget(*absoluteTarget));
             arguments.insert(arguments.end(), rewrite.begin(), rewrite.end());
+        }
+        if (withoutPrivate) {
+            if (!upright) {
+                arguments.push_back("-all");
+            }
+            const std::vector<std::string> exclusions = privateTagExclusions();
+            arguments.insert(arguments.end(), exclusions.begin(), exclusions.end());
         }
         arguments.insert(arguments.end(), {"-overwrite_original", *absoluteTarget});
         Answer answer = std::all_of(arguments.begin(), arguments.end(), travelsThroughArgumentFile)

@@ -52,9 +52,11 @@ public:
 
     // Returns nothing when the tags were written into `target`, otherwise why not, in plain
     // words or as exiftool's own message. Relative paths are taken from the current folder.
-    // The source is only read.
+    // The source is only read. withoutPrivate leaves out place and owner
+    // (privateTagExclusions).
     std::optional<QString> transferTagsFrom(const std::string& source, const std::string& target,
-                                            const std::optional<UprightOutput>& upright = {});
+                                            const std::optional<UprightOutput>& upright = {},
+                                            bool withoutPrivate = false);
 
     // How many exiftool processes this runner has started so far.
     int startedProcesses() const { return mStartedProcesses; }

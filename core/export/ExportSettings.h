@@ -27,6 +27,11 @@ struct ExportSettings {
     bool skipExisting = false;    // a photo whose output is there already is not made again
     int shard = 1;                // export only the shard-th of `shards` slices of the list,
     int shards = 1;               // named and numbered as the whole list
+    bool lossless = false;                   // WebP written lossless
+    bool progressive = false;                // JPEG written progressive
+    bool chroma444 = false;                  // JPEG colour never subsampled
+    int maxKilobytes = 0;                    // JPEG, WebP, HEIC, AVIF at most this; 0: no cap
+    bool withoutPrivateMetadata = false;     // the metadata copy leaves out place and owner
 };
 
 } // namespace vantrel

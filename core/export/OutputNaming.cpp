@@ -14,11 +14,13 @@ namespace vantrel {
 
 namespace {
 
-constexpr std::array<std::pair<OutputType, const char*>, 4> outputTypeTitles{{
+constexpr std::array<std::pair<OutputType, const char*>, 6> outputTypeTitles{{
     {OutputType::OriginalFileType, "Original File Type"},
     {OutputType::Jpg, "JPG"},
     {OutputType::Png, "PNG"},
     {OutputType::Tiff, "TIFF"},
+    {OutputType::WebP, "WebP"},
+    {OutputType::Avif, "AVIF"},
 }};
 
 // File names are bytes in no particular encoding, so only ASCII letters change case.
@@ -38,9 +40,26 @@ std::string::size_type extensionDot(const std::string& fileName) {
     return dot == 0 ? std::string::npos : dot;
 }
 
-bool isWrittenExtension(const std::string& extension) {
+// The encoder of each extension "Original File Type" writes in kind.
+std::optional<Encoding> encodingOfExtension(const std::string& extension) {
+    static const std::array<std::pair<const char*, Encoding>, 9> encodings{{
+        {"png", Encoding::Png},
+        {"jpg", Encoding::Jpeg},
+        {"jpeg", Encoding::Jpeg},
+        {"tif", Encoding::Tiff},
+        {"tiff", Encoding::Tiff},
+        {"webp", Encoding::WebP},
+        {"heic", Encoding::Heic},
+        {"heif", Encoding::Heic},
+        {"avif", Encoding::Avif},
+    }};
     const std::string lower = asciiLower(extension);
-    return lower == "png" || lower == "jpg" || lower == "jpeg" || lower == "tif" || lower == "tiff";
+    for (const auto& [name, encoding] : encodings) {
+        if (lower == name) {
+            return encoding;
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<std::string> passwdHome(const char* user) {
@@ -135,7 +154,7 @@ std::string fileExtentionAtIndex(OutputType type, const std::string& imageTitle)
     }
     const auto dot = imageTitle.rfind('.');
     const std::string last = dot == std::string::npos ? std::string() : imageTitle.substr(dot + 1);
-    return isWrittenExtension(last) ? last : std::string("tiff");
+    return encodingOfExtension(last) ? last : std::string("tiff");
 }
 
 Encoding encodingFor(OutputType type, const std::string& requestedPath) {
@@ -146,6 +165,10 @@ Encoding encodingFor(OutputType type, const std::string& requestedPath) {
         return Encoding::Jpeg;
     case OutputType::Tiff:
         return Encoding::Tiff;
+    case OutputType::WebP:
+        return Encoding::WebP;
+    case OutputType::Avif:
+        return Encoding::Avif;
     case OutputType::OriginalFileType:
         break;
     }
@@ -153,14 +176,13 @@ Encoding encodingFor(OutputType type, const std::string& requestedPath) {
     const std::string fileName = lastPathComponent(requestedPath);
     const auto dot = fileName.rfind('.');
     const std::string extension =
-        asciiLower(dot == std::string::npos ? std::string() : fileName.substr(dot + 1));
-    if (extension == "png") {
-        return Encoding::Png;
-    }
-    if (extension == "jpeg" || extension == "jpg") {
-        return Encoding::Jpeg;
-    }
-    return Encoding::Tiff;
+        dot == std::string::npos ? std::string() : fileName.substr(dot + 1);
+    return encodingOfExtension(extension).value_or(Encoding::Tiff);
+}
+
+bool encodingHasQuality(Encoding encoding) {
+    return encoding == Encoding::Jpeg || encoding == Encoding::WebP || encoding == Encoding::Heic ||
+           encoding == Encoding::Avif;
 }
 
 std::string safeFileName(std::string name) {

@@ -8,14 +8,16 @@
 namespace vantrel {
 
 // What the user asked the exported files to be.
-enum class OutputType { OriginalFileType, Jpg, Png, Tiff };
+enum class OutputType { OriginalFileType, Jpg, Png, Tiff, WebP, Avif };
 
-// Exactly "Original File Type", "JPG", "PNG" or "TIFF"; anything else is nullopt.
+// Exactly "Original File Type", "JPG", "PNG", "TIFF", "WebP" or "AVIF"; anything else is
+// nullopt.
 std::optional<OutputType> outputTypeFromTitle(std::string_view title);
 const char* outputTypeTitle(OutputType type);
 
 // The encoder a file is written with.
-enum class Encoding { Jpeg, Png, Tiff };
+// Heic is HEIF with HEVC pictures, Avif HEIF with AV1 pictures.
+enum class Encoding { Jpeg, Png, Tiff, WebP, Heic, Avif };
 
 // numberFormatSerilized and fileExtentionAtIndex keep their established spellings on
 // purpose: they are the names every front end, test and document uses.
@@ -25,14 +27,19 @@ enum class Encoding { Jpeg, Png, Tiff };
 std::string numberFormatSerilized(long number, long photoCount);
 
 // The extension of an exported file. A fixed type gives its title in lower case ("jpg",
-// "png", "tiff"). "Original File Type" keeps the source's last extension with its case
-// when it is one we write (png, jpg, jpeg, tif, tiff in any case); any other source name
-// is written as TIFF by encodingFor, so it gets "tiff" rather than a misleading extension.
+// "png", "tiff", "webp", "avif"). "Original File Type" keeps the source's last extension
+// with its case when it is one we write (png, jpg, jpeg, tif, tiff, webp, heic, heif, avif
+// in any case); any other source name is written as TIFF by encodingFor, so it gets "tiff"
+// rather than a misleading extension.
 std::string fileExtentionAtIndex(OutputType type, const std::string& imageTitle);
 
 // A fixed type picks its own encoder; "Original File Type" goes by the extension of the
-// requested file name: png -> Png, jpg/jpeg -> Jpeg, anything else -> Tiff.
+// requested file name: png -> Png, jpg/jpeg -> Jpeg, webp -> WebP, heic/heif -> Heic,
+// avif -> Avif, anything else -> Tiff.
 Encoding encodingFor(OutputType type, const std::string& requestedPath);
+
+// Whether the encoding has a quality (JPEG, WebP, HEIC, AVIF) and so a size cap.
+bool encodingHasQuality(Encoding encoding);
 
 // folder/<newName>_<serial>.<extension>, the serial being numberFormatSerilized(index + 1,
 // photoCount). An empty newName becomes "Image". The name is always one file name inside

@@ -1,5 +1,7 @@
 #include "core/export/PhotoEncoding.h"
 
+#include "core/export/JpegExifFilter.h"
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -218,6 +220,14 @@ VImage prepareForEncoding(const VImage& photo, Encoding encoding) {
     VImage image = toRgbOrGrey(photo, profileLost);
     if (encoding == Encoding::Jpeg) {
         image = toEightBit(flattenedOnWhite(image));
+    } else if (encoding == Encoding::WebP || encoding == Encoding::Heic ||
+               encoding == Encoding::Avif) {
+        // Both encoders take 8-bit RGB(A) only; grey is widened here rather than by the
+        // savers, so that a grey profile is dropped instead of written beside RGB pixels.
+        image = toEightBit(image);
+        if (image.bands() < 3) {
+            image = image.colourspace(VIPS_INTERPRETATION_sRGB);
+        }
     }
     if (encoding == Encoding::Png && !profileLost && image.get_typeof(VIPS_META_ICC_NAME) != 0 &&
         profileFits(image)) {
@@ -235,11 +245,86 @@ int jpegQualityFactor(int quality) {
     return std::clamp(quality, 1, 100);
 }
 
-void encodePhoto(const VImage& prepared, Encoding encoding, int quality,
+namespace {
+
+vips::VOption* jpegOptions(const EncoderOptions& options) {
+    return VImage::option()
+        ->set("Q", jpegQualityFactor(options.quality))
+        ->set("interlace", options.progressive)
+        ->set("subsample_mode", options.chroma444   ? VIPS_FOREIGN_SUBSAMPLE_OFF
+                                : options.chroma420 ? VIPS_FOREIGN_SUBSAMPLE_ON
+                                                    : VIPS_FOREIGN_SUBSAMPLE_AUTO);
+}
+
+vips::VOption* webpOptions(const EncoderOptions& options) {
+    return VImage::option()
+        ->set("Q", std::clamp(options.quality, 0, 100))
+        ->set("lossless", options.lossless);
+}
+
+vips::VOption* heifOptions(Encoding encoding, const EncoderOptions& options) {
+    // libheif takes 0 like any other quality.
+    auto* heif = VImage::option()->set("Q", std::clamp(options.quality, 0, 100));
+    if (encoding == Encoding::Avif) {
+        heif->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_AV1)->set("effort", kAvifEffort);
+    } else {
+        heif->set("compression", VIPS_FOREIGN_HEIF_COMPRESSION_HEVC);
+    }
+    return heif;
+}
+
+// Takes over a blob libvips made and hands back its bytes.
+std::string bytesOf(VipsBlob* blob) {
+    size_t length = 0;
+    const void* data = vips_blob_get(blob, &length);
+    std::string bytes(static_cast<const char*>(data), length);
+    vips_area_unref(VIPS_AREA(blob));
+    return bytes;
+}
+
+} // namespace
+
+std::string encodeToMemory(const VImage& prepared, Encoding encoding,
+                           const EncoderOptions& options) {
+    switch (encoding) {
+    case Encoding::Jpeg: {
+        // Less libvips' own EXIF block, as the file will be: the size is the file's.
+        const std::string encoded = bytesOf(prepared.jpegsave_buffer(jpegOptions(options)));
+        std::string bytes;
+        const JpegExifFilter::Sink append = [&bytes](const char* data, std::size_t size) {
+            bytes.append(data, size);
+            return true;
+        };
+        JpegExifFilter filter;
+        filter.write(encoded.data(), encoded.size(), append);
+        filter.finish(append);
+        return bytes;
+    }
+    case Encoding::WebP:
+        return bytesOf(prepared.webpsave_buffer(webpOptions(options)));
+    case Encoding::Heic:
+    case Encoding::Avif:
+        return bytesOf(prepared.heifsave_buffer(heifOptions(encoding, options)));
+    case Encoding::Png:
+        return bytesOf(prepared.pngsave_buffer());
+    case Encoding::Tiff:
+        break;
+    }
+    throw vips::VError("this encoding is only written to files");
+}
+
+void encodePhoto(const VImage& prepared, Encoding encoding, const EncoderOptions& options,
                  const vips::VTarget& target) {
     switch (encoding) {
     case Encoding::Jpeg:
-        prepared.jpegsave_target(target, VImage::option()->set("Q", jpegQualityFactor(quality)));
+        prepared.jpegsave_target(target, jpegOptions(options));
+        return;
+    case Encoding::WebP:
+        prepared.webpsave_target(target, webpOptions(options));
+        return;
+    case Encoding::Heic:
+    case Encoding::Avif:
+        prepared.heifsave_target(target, heifOptions(encoding, options));
         return;
     case Encoding::Png:
         prepared.pngsave_target(target);

@@ -1,8 +1,10 @@
 #pragma once
 
+#include "core/export/EncoderOptions.h"
 #include "core/export/OutputNaming.h"
 
 #include <cstddef>
+#include <string>
 #include <vips/vips8>
 
 namespace vantrel {
@@ -10,6 +12,7 @@ namespace vantrel {
 // The photo as an encoder stores it, lazily:
 // - JPEG: 8-bit sRGB or grey, transparency flattened onto white.
 // - PNG and TIFF: 8- or 16-bit RGB or grey as the photo is, alpha kept.
+// - WebP, HEIC and AVIF: 8-bit RGB, alpha kept (grey becomes RGB and loses a grey profile).
 // CMYK (through its own profile, or a generic one) and other colour spaces become sRGB for
 // every encoder. No EXIF, XMP, IPTC, orientation, thumbnail or text comments of the source
 // are left for the encoder to write; the ICC profile stays unless the colours were
@@ -28,10 +31,17 @@ bool pngKeepsProfile(const unsigned char* profile, std::size_t length, bool colo
 // quietly fall back to its default of 75), so 0 is taken as its lowest, 1.
 int jpegQualityFactor(int quality);
 
-// Encodes a prepared photo into the target. JPEG at the given quality; PNG at libvips'
-// default compression; TIFF with lossless Deflate and horizontal prediction. Decoding
-// happens here: throws vips::VError when the photo cannot be decoded or written.
-void encodePhoto(const vips::VImage& prepared, Encoding encoding, int quality,
+// Encodes a prepared photo into the target. JPEG, WebP, HEIC and AVIF at the options'
+// quality (JPEG progressive and 4:4:4 as asked, WebP lossless as asked, AVIF at
+// kAvifEffort); PNG at libvips' default compression; TIFF with lossless Deflate and
+// horizontal prediction. Decoding happens here: throws vips::VError when the photo cannot
+// be decoded or written.
+void encodePhoto(const vips::VImage& prepared, Encoding encoding, const EncoderOptions& options,
                  const vips::VTarget& target);
+
+// The same encoding into memory (for the encodings that have a quality: JPEG, WebP, HEIC,
+// AVIF). Throws vips::VError as encodePhoto does.
+std::string encodeToMemory(const vips::VImage& prepared, Encoding encoding,
+                           const EncoderOptions& options);
 
 } // namespace vantrel

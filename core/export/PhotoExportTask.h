@@ -4,6 +4,7 @@
 #include "core/export/PhotoWriter.h"
 
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,14 +22,17 @@ struct PhotoExportTask {
     std::string exportFolder;
     Encoding encoding = Encoding::Jpeg;
     std::string extension;
-    int quality = 90;
+    EncoderOptions encoderOptions;
+    std::uint64_t maxBytes = 0; // 0: no size cap
     bool transferMetadata = false;
+    bool withoutPrivateMetadata = false;
 };
 
 struct PhotoExportResult {
     std::optional<PendingOutput> output; // nothing when the photo could not be written
     QString failure;                     // why not, in plain words
     QString metadataFailure;             // the output is fine but lacks its metadata
+    QString sizeCapFailure;              // written, but larger than the size cap
 };
 
 // Runs on a worker thread; the runner (may be null) belongs to that thread.

@@ -116,6 +116,24 @@ bool closedCleanly(int descriptor) {
     return ::close(descriptor) == 0 || errno == EINTR;
 }
 
+bool usableExtension(const std::string& extension, QString* why) {
+    if (extension.find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
+        explain(
+            why,
+            QStringLiteral("the file extension \"%1\" cannot be used").arg(displayPath(extension)));
+        return false;
+    }
+    return true;
+}
+
+bool usableFolder(const std::string& exportFolder, QString* why) {
+    if (exportFolder.empty()) {
+        explain(why, writeFailure(ENOENT));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 PendingOutput::PendingOutput(int descriptor, std::string path)
@@ -147,35 +165,45 @@ void PendingOutput::discard() noexcept {
     }
 }
 
+std::optional<PendingOutput> PendingOutput::open(const std::string& exportFolder,
+                                                 const std::string& extension, bool needsNamedFile,
+                                                 QString* why) {
+    if (!usableExtension(extension, why) || !usableFolder(exportFolder, why)) {
+        return std::nullopt;
+    }
+    std::string suffix = extension;
+    suffix.erase(0, suffix.find_first_not_of('.'));
+    TemporaryFile file =
+        needsNamedFile ? openNamed(exportFolder, suffix) : openUnnamed(exportFolder);
+    if (!needsNamedFile && file.descriptor < 0 && unnamedFilesUnsupported(file.error)) {
+        file = openNamed(exportFolder, suffix);
+    }
+    if (file.descriptor < 0) {
+        explain(why, writeFailure(file.error));
+        return std::nullopt;
+    }
+    return PendingOutput(file.descriptor, std::move(file.path));
+}
+
 std::optional<PendingOutput> PendingOutput::encode(const VImage& photo,
                                                    const std::string& exportFolder,
-                                                   Encoding encoding, int quality,
+                                                   Encoding encoding, const EncoderOptions& options,
                                                    const std::string& extension,
                                                    bool needsNamedFile, QString* why) {
     try {
-        std::string suffix = extension;
-        suffix.erase(0, suffix.find_first_not_of('.'));
-        if (suffix.find_first_of(std::string_view("/\0", 2)) != std::string::npos) {
-            explain(why, QStringLiteral("the file extension \"%1\" cannot be used")
-                             .arg(displayPath(extension)));
-            return std::nullopt;
-        }
-        if (exportFolder.empty()) {
-            explain(why, writeFailure(ENOENT));
+        // The extension and the folder are checked before the photo.
+        if (!usableExtension(extension, why) || !usableFolder(exportFolder, why)) {
             return std::nullopt;
         }
         const VImage prepared = prepareForEncoding(photo, encoding);
-        TemporaryFile file =
-            needsNamedFile ? openNamed(exportFolder, suffix) : openUnnamed(exportFolder);
-        if (!needsNamedFile && file.descriptor < 0 && unnamedFilesUnsupported(file.error)) {
-            file = openNamed(exportFolder, suffix);
-        }
-        if (file.descriptor < 0) {
-            explain(why, writeFailure(file.error));
+        std::optional<PendingOutput> output = open(exportFolder, extension, needsNamedFile, why);
+        if (!output) {
             return std::nullopt;
         }
-        PendingOutput output(file.descriptor, std::move(file.path));
-        if (!output.writeEncoded(prepared, encoding, quality, why)) {
+        const auto write = [&](const vips::VTarget& target) {
+            encodePhoto(prepared, encoding, options, target);
+        };
+        if (!output->writeEncoded(write, encoding == Encoding::Jpeg, why)) {
             return std::nullopt;
         }
         return output;
@@ -192,16 +220,42 @@ std::optional<PendingOutput> PendingOutput::encode(const VImage& photo,
     return std::nullopt;
 }
 
-bool PendingOutput::writeEncoded(const VImage& prepared, Encoding encoding, int quality,
-                                 QString* why) {
+std::optional<PendingOutput> PendingOutput::store(const std::string& bytes,
+                                                  const std::string& exportFolder,
+                                                  Encoding encoding, const std::string& extension,
+                                                  bool needsNamedFile, QString* why) {
+    try {
+        std::optional<PendingOutput> output = open(exportFolder, extension, needsNamedFile, why);
+        if (!output) {
+            return std::nullopt;
+        }
+        const auto write = [&](const vips::VTarget& target) {
+            if (vips_target_write(target.get_target(), bytes.data(), bytes.size()) != 0 ||
+                vips_target_end(target.get_target()) != 0) {
+                throw vips::VError();
+            }
+        };
+        if (!output->writeEncoded(write, encoding == Encoding::Jpeg, why)) {
+            return std::nullopt;
+        }
+        return output;
+    } catch (const std::bad_alloc&) {
+        explain(why, QStringLiteral("not enough memory"));
+    } catch (const std::exception& failure) {
+        explain(why, QString::fromLocal8Bit(failure.what()));
+    }
+    return std::nullopt;
+}
+
+bool PendingOutput::writeEncoded(const Writing& write, bool jpeg, QString* why) {
     int writeError = 0;
     {
-        DescriptorTarget target(mDescriptor, encoding == Encoding::Jpeg);
+        DescriptorTarget target(mDescriptor, jpeg);
         // libvips collects error texts in one buffer for the whole process; what is in it now
         // belongs to failures that were already reported.
         vips_error_clear();
         try {
-            encodePhoto(prepared, encoding, quality, target.target());
+            write(target.target());
         } catch (const vips::VError& failure) {
             explain(why,
                     target.writeError() != 0 ? writeFailure(target.writeError()) : decodeFailure());

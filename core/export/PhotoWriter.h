@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/export/EncoderOptions.h"
 #include "core/export/OutputNaming.h"
 
 #include <QString>
@@ -27,13 +28,21 @@ public:
     // The n-th alternative name (n >= 1) for a requested path that is taken.
     using NameTry = std::function<std::string(const std::string& requestedPath, int n)>;
 
-    // Renders and encodes the photo into a temporary file in exportFolder. quality (JPEG
-    // only) is 0..100. extension (without the dot) ends a named temporary file's name, as
-    // exiftool goes by it. Decoding happens here, so a damaged photo fails here.
+    // Renders and encodes the photo into a temporary file in exportFolder with the options
+    // (a plain quality, 0..100, for the encodings that have one). extension (without the
+    // dot) ends a named temporary file's name, as exiftool goes by it. Decoding happens
+    // here, so a damaged photo fails here.
     static std::optional<PendingOutput> encode(const vips::VImage& photo,
                                                const std::string& exportFolder, Encoding encoding,
-                                               int quality, const std::string& extension,
-                                               bool needsNamedFile, QString* why);
+                                               const EncoderOptions& options,
+                                               const std::string& extension, bool needsNamedFile,
+                                               QString* why);
+
+    // The same for a photo already encoded into `bytes` with `encoding`.
+    static std::optional<PendingOutput> store(const std::string& bytes,
+                                              const std::string& exportFolder, Encoding encoding,
+                                              const std::string& extension, bool needsNamedFile,
+                                              QString* why);
 
     PendingOutput(PendingOutput&& other) noexcept;
     PendingOutput& operator=(PendingOutput&& other) noexcept;
@@ -55,8 +64,13 @@ private:
     enum class Claim { Done, Taken, Failed };
     enum class NamingMode { HardLink, RenameNoReplace, Reservation };
 
+    using Writing = std::function<void(const vips::VTarget&)>;
+
     PendingOutput(int descriptor, std::string path);
-    bool writeEncoded(const vips::VImage& prepared, Encoding encoding, int quality, QString* why);
+    static std::optional<PendingOutput> open(const std::string& exportFolder,
+                                             const std::string& extension, bool needsNamedFile,
+                                             QString* why);
+    bool writeEncoded(const Writing& write, bool jpeg, QString* why);
     Claim claimUnnamed(const std::string& name, int& error);
     Claim claimNamed(const std::string& name, NamingMode& mode, int& error);
     void discard() noexcept;

@@ -274,6 +274,8 @@ void initExiv2Once() {
     static std::once_flag once;
     std::call_once(once, [] {
         Exiv2::LogMsg::setLevel(Exiv2::LogMsg::mute);
+        // HEIC and AVIF keep their EXIF in ISO media boxes, which exiv2 reads only when asked.
+        Exiv2::enableBMFF(true);
         // The XMP toolkit is the one part of exiv2 that worker threads share.
         Exiv2::XmpParser::initialize(lockXmpToolkit, &xmpToolkitMutex);
     });

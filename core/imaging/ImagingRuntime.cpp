@@ -1,5 +1,6 @@
 #include "core/imaging/ImagingRuntime.h"
 
+#include <cstring>
 #include <malloc.h>
 #include <mutex>
 #include <stdexcept>
@@ -8,6 +9,20 @@
 #include <vips/vector.h>
 
 namespace vantrel {
+
+namespace {
+
+// libheif describes the colours of most HEIF photos by an "nclx" box, which libvips 8.14
+// reads as sRGB and says so on standard error for every photo; that is what the box says
+// for the photos of phones and cameras.
+void withoutNclxNotes(const gchar* domain, GLogLevelFlags level, const gchar* message, gpointer) {
+    if (message != nullptr && std::strstr(message, "ignoring nclx profile") != nullptr) {
+        return;
+    }
+    g_log_default_handler(domain, level, message, nullptr);
+}
+
+} // namespace
 
 void initImaging(const char* programName) {
     static std::once_flag once;
@@ -19,11 +34,13 @@ void initImaging(const char* programName) {
         if (VIPS_INIT(programName ? programName : "vantrel") != 0) {
             throw std::runtime_error("libvips could not be started");
         }
+        g_log_set_handler("VIPS", G_LOG_LEVEL_WARNING, withoutNclxNotes, nullptr);
         vips_block_untrusted_set(TRUE);
         // Every loader is refused except the photo formats we read.
         vips_operation_block_set("VipsForeignLoad", TRUE);
-        for (const char* loader : {"VipsForeignLoadJpeg", "VipsForeignLoadPng",
-                                   "VipsForeignLoadTiff", "VipsForeignLoadWebp"}) {
+        for (const char* loader :
+             {"VipsForeignLoadJpeg", "VipsForeignLoadPng", "VipsForeignLoadTiff",
+              "VipsForeignLoadWebp", "VipsForeignLoadHeif"}) {
             vips_operation_block_set(loader, FALSE);
         }
         // A cached load would hand back a file's old pixels after it changed on disk.

@@ -14,6 +14,15 @@
 
 namespace vantrel {
 
+bool isHeifBrand(std::string_view brand) {
+    // Still images and sequences of HEVC (heic ...), of AV1 (avif, avis), and the generic
+    // image brands a HEIF file may lead with.
+    static constexpr std::array<std::string_view, 12> brands{"heic", "heix", "hevc", "hevx",
+                                                             "heim", "heis", "hevm", "hevs",
+                                                             "mif1", "msf1", "avif", "avis"};
+    return std::find(brands.begin(), brands.end(), brand) != brands.end();
+}
+
 bool isRegularFile(const std::string& path) {
     struct stat info {};
     return !path.empty() && ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
@@ -29,7 +38,7 @@ PhotoContainer sniffPhotoContainer(const std::string& path) {
     if (fd < 0) {
         return PhotoContainer::Unknown;
     }
-    std::array<unsigned char, 8> head{};
+    std::array<unsigned char, 12> head{};
     struct stat info {};
     ssize_t got = -1;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
@@ -40,7 +49,7 @@ PhotoContainer sniffPhotoContainer(const std::string& path) {
         return PhotoContainer::Jpeg;
     }
     static constexpr std::array<unsigned char, 8> png{0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-    if (got == 8 && std::memcmp(head.data(), png.data(), png.size()) == 0) {
+    if (got >= 8 && std::memcmp(head.data(), png.data(), png.size()) == 0) {
         return PhotoContainer::Png;
     }
     // Classic TIFF carries 42 in its header, BigTIFF 43.
@@ -50,6 +59,14 @@ PhotoContainer sniffPhotoContainer(const std::string& path) {
     if (got >= 4 && ((head[0] == 'I' && head[1] == 'I' && tiffMagic(head[2]) && head[3] == 0) ||
                      (head[0] == 'M' && head[1] == 'M' && head[2] == 0 && tiffMagic(head[3])))) {
         return PhotoContainer::Tiff;
+    }
+    const std::string_view text(reinterpret_cast<const char*>(head.data()),
+                                static_cast<size_t>(std::max<ssize_t>(got, 0)));
+    if (got == 12 && text.substr(0, 4) == "RIFF" && text.substr(8, 4) == "WEBP") {
+        return PhotoContainer::Webp;
+    }
+    if (got == 12 && text.substr(4, 4) == "ftyp" && isHeifBrand(text.substr(8, 4))) {
+        return PhotoContainer::Heif;
     }
     return PhotoContainer::Unknown;
 }

@@ -2,18 +2,22 @@
 
 #include <QString>
 #include <string>
+#include <string_view>
 
 namespace vantrel {
 
 // The container a photo file really is, told by its first bytes rather than its name.
-enum class PhotoContainer { Unknown, Jpeg, Png, Tiff };
+enum class PhotoContainer { Unknown, Jpeg, Png, Tiff, Webp, Heif };
 
 // True for a regular file (after following symbolic links). Looks at the directory entry
 // only: a FIFO or a device named like a photo is never opened, so it cannot block us.
 bool isRegularFile(const std::string& path);
 
+// The major brands of an ISO media file (its "ftyp" box) that make it a HEIF photo.
+bool isHeifBrand(std::string_view brand);
+
 // Reads the signature of a regular file. Anything that is not a regular file, cannot be
-// read or carries no JPEG/PNG/TIFF signature is Unknown.
+// read or carries no JPEG, PNG, TIFF, WebP or HEIF (HEIC, AVIF) signature is Unknown.
 PhotoContainer sniffPhotoContainer(const std::string& path);
 
 // folder + "/" + name, without doubling a separator; an empty folder gives the name alone.

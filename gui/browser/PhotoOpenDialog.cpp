@@ -47,7 +47,8 @@ bool PhotoOpenDialog::isContentsView(const QAbstractItemView* view) {
 
 QStringList PhotoOpenDialog::photoPatterns() {
     QStringList patterns;
-    for (const char* extension : {"png", "jpg", "jpeg", "tif", "tiff"}) {
+    for (const char* extension :
+         {"png", "jpg", "jpeg", "tif", "tiff", "heic", "heif", "avif", "webp"}) {
         const QString lower = QString::fromLatin1(extension);
         patterns << QStringLiteral("*.") + lower << QStringLiteral("*.") + lower.toUpper();
     }

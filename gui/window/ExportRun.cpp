@@ -7,6 +7,7 @@
 #include "gui/browser/ImageBrowserView.h"
 #include "gui/browser/ThumbnailCache.h"
 #include "gui/window/DesktopServices.h"
+#include "gui/window/SaveOptions.h"
 #include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"
 
@@ -45,6 +46,7 @@ ExportSettings exportSettingsFromControls(const Ui::MainWindow& ui) {
     settings.keepFolders = ui.mSaveOptionKeepFolders->isChecked();
     settings.useNameTemplate = ui.mNameNewOrOriginalPopUp->currentIndex() == 2;
     settings.nameTemplate = ui.mNameTemplateTextField->text().toStdString();
+    readSaveOptions(ui, settings);
     return settings;
 }
 

@@ -4,6 +4,7 @@
 #include "core/imaging/OrientationChoice.h"
 #include "gui/browser/ImageBrowserView.h"
 #include "gui/window/DesktopServices.h"
+#include "gui/window/SaveOptions.h"
 #include "gui/window/VantrelController.h"
 #include "ui_MainWindow.h"
 
@@ -76,6 +77,8 @@ void VantrelController::loadUserDefaults() {
     else
         ui.mSaveDestinationPathLabel->setText(QFile::decodeName(defaultDestination.c_str()));
 
+    loadSaveOptions(ui, settings);
+
     const FinishingFlags flags = loadFinishingFlags(settings);
     mShouldPlaySoundAfterProcessing = flags.playSound;
     mShouldQuitAfterProcessing = flags.quitApp;
@@ -107,9 +110,12 @@ void VantrelController::saveDefaults(QObject* sender) {
     };
     if (sender == nullptr) {
         // Nothing to store.
+    } else if (storeSaveOption(ui, sender, settings)) {
+        // One of the encoder or metadata choices beside the file type.
     } else if (sender == ui.mSaveOptionTransferMetadata) {
         store(SettingsKeys::transferMetadataFromSource,
               ui.mSaveOptionTransferMetadata->isChecked() ? 1 : 0);
+        showSaveOptions(ui);
     } else if (sender == ui.mSaveOptionFileTypeButton) {
         store(SettingsKeys::fileTypeToSave, ui.mSaveOptionFileTypeButton->currentText());
     } else if (sender == ui.mSaveOptionQualitySlider) {

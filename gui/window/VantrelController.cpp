@@ -11,6 +11,7 @@
 #include "gui/skin/M_ViewWithBackgroundImage.h"
 #include "gui/skin/Skin.h"
 #include "gui/window/DesktopServices.h"
+#include "gui/window/SaveOptions.h"
 #include "gui/windows/PreferencesController.h"
 #include "ui_ErrorSheet.h"
 #include "ui_MainWindow.h"
@@ -363,6 +364,14 @@ void VantrelController::connectActions() {
     connect(ui.mSaveOptionFileTypeButton, qOverload<int>(&QComboBox::activated), this,
             [this] { savePopupChanged(mUi->mSaveOptionFileTypeButton); });
     connectNameTemplateControls();
+    for (QCheckBox* box : {static_cast<QCheckBox*>(ui.mSaveOptionLossless),
+                           static_cast<QCheckBox*>(ui.mSaveOptionProgressive),
+                           static_cast<QCheckBox*>(ui.mSaveOptionFullChroma)})
+        connect(box, &QCheckBox::toggled, this, [this, box] { savePopupChanged(box); });
+    connect(ui.mSaveOptionMaxSizeField, qOverload<int>(&QSpinBox::valueChanged), this,
+            [this] { saveDefaults(mUi->mSaveOptionMaxSizeField); });
+    connect(ui.mSaveOptionMetadataChoice, qOverload<int>(&QComboBox::activated), this,
+            [this] { saveDefaults(mUi->mSaveOptionMetadataChoice); });
 
     connect(mSheetUi->mSheetStopButton, &QPushButton::clicked, this,
             [this] { stopModalWindow(mSheetUi->mSheetStopButton); });
@@ -386,11 +395,12 @@ void VantrelController::newNameOrOriginalPopUpDidChange(QObject* sender) {
 }
 
 void VantrelController::savePopupChanged(QObject* sender) {
-    const bool jpeg = mUi->mSaveOptionFileTypeButton->currentText() == QLatin1String("JPG");
+    const bool quality = saveOptionsShownFor(mUi->mSaveOptionFileTypeButton->currentText()).quality;
     for (QWidget* control : std::initializer_list<QWidget*>{mUi->mSaveOptionQualitySlider,
                                                             mUi->mSaveOptionQualityLabel,
                                                             mUi->mSaveOptionQualityValue})
-        control->setVisible(jpeg);
+        control->setVisible(quality);
+    showSaveOptions(*mUi);
     updateNameTemplateExample();
     if (sender)
         saveDefaults(sender);

@@ -142,8 +142,9 @@ TEST(ImportWalker, WalksFoldersDepthFirstInTheFileSystemsOrder) {
 TEST(ImportWalker, TellsTypesByNameAndTakesAnyFileSoNamed) {
     Tree tree;
     tree.folderWith("trip.jpeg", {"notes.txt"});
-    for (const char* name : {"Photo.JPG", "scan.TIFF", "readme.txt", "photo.gif", ".DS_Store",
-                             "caf\xe9 \xff.jpg", "caf\xe9.txt"}) {
+    for (const char* name :
+         {"Photo.JPG", "scan.TIFF", "readme.txt", "photo.gif", ".DS_Store", "caf\xe9 \xff.jpg",
+          "caf\xe9.txt", "phone.HEIC", "x.heif", "web.webp", "a.avif", "clip.mov"}) {
         tree.file(name);
     }
     ASSERT_EQ(::mkfifo(tree.path("pipe.jpg").c_str(), 0600), 0);
@@ -154,9 +155,10 @@ TEST(ImportWalker, TellsTypesByNameAndTakesAnyFileSoNamed) {
     std::vector<std::string> staged = pathsOf(walk.data.importedImages());
     std::sort(staged.begin(), staged.end());
     EXPECT_EQ(staged,
-              (std::vector<std::string>{tree.path("Photo.JPG"), tree.path("caf\xe9 \xff.jpg"),
-                                        tree.path("pipe.jpg"), tree.path("scan.TIFF"),
-                                        tree.path("trip.jpeg/notes.txt")}));
+              (std::vector<std::string>{
+                  tree.path("Photo.JPG"), tree.path("a.avif"), tree.path("caf\xe9 \xff.jpg"),
+                  tree.path("phone.HEIC"), tree.path("pipe.jpg"), tree.path("scan.TIFF"),
+                  tree.path("trip.jpeg/notes.txt"), tree.path("web.webp"), tree.path("x.heif")}));
     for (const std::string& path : staged) {
         EXPECT_EQ(walk.data.pathsOfImportedImages().count(path), 1u) << path;
     }
@@ -165,10 +167,10 @@ TEST(ImportWalker, TellsTypesByNameAndTakesAnyFileSoNamed) {
     }
     QStringList refused = walk.log.lines();
     refused.sort();
-    EXPECT_EQ(refused,
-              (QStringList{".DS_Store is not supported!",
-                           displayPath("caf\xe9.txt") + " is not supported!",
-                           "photo.gif is not supported!", "readme.txt is not supported!"}));
+    EXPECT_EQ(refused, (QStringList{".DS_Store is not supported!",
+                                    displayPath("caf\xe9.txt") + " is not supported!",
+                                    "clip.mov is not supported!", "photo.gif is not supported!",
+                                    "readme.txt is not supported!"}));
 }
 
 TEST(ImportWalker, APathIsAddedOnceUntilItLeavesTheBatch) {

@@ -1,0 +1,54 @@
+#include "core/export/SizeCap.h"
+
+#include "core/export/PhotoEncoding.h"
+
+#include <algorithm>
+
+namespace vantrel {
+
+MemoryEncoder encodeToMemoryDefault() {
+    return [](const vips::VImage& prepared, Encoding encoding, const EncoderOptions& options) {
+        return encodeToMemory(prepared, encoding, options);
+    };
+}
+
+CappedEncoding highestRungWithinSize(int rungs, std::uint64_t maxBytes,
+                                     const std::function<std::string(int rung)>& encodeRung) {
+    CappedEncoding best;
+    CappedEncoding smallest;
+    int low = 1;
+    int high = std::clamp(rungs, 1, 127);
+    int encodes = 0;
+    while (low <= high) {
+        // Up to 127 rungs and "none fits" are at most 128 outcomes: 7 halvings tell them apart.
+        const int rung = low + (high - low + 1) / 2;
+        std::string bytes = encodeRung(rung);
+        ++encodes;
+        const bool fits = bytes.size() <= maxBytes;
+        if (fits) {
+            best = {std::move(bytes), rung, true, 0};
+            low = rung + 1;
+        } else {
+            if (smallest.bytes.empty() || bytes.size() < smallest.bytes.size()) {
+                smallest = {std::move(bytes), rung, false, 0};
+            }
+            high = rung - 1;
+        }
+    }
+    CappedEncoding result = best.fits ? std::move(best) : std::move(smallest);
+    result.encodes = encodes;
+    return result;
+}
+
+CappedEncoding encodeWithinSize(const vips::VImage& prepared, Encoding encoding,
+                                const EncoderOptions& options, std::uint64_t maxBytes,
+                                const MemoryEncoder& encoder) {
+    // 0 is encoded like 1 by every encoder's lowest setting, so the search starts at 1.
+    return highestRungWithinSize(std::clamp(options.quality, 1, 100), maxBytes, [&](int quality) {
+        EncoderOptions probe = options;
+        probe.quality = quality;
+        return encoder(prepared, encoding, probe);
+    });
+}
+
+} // namespace vantrel
