@@ -249,9 +249,37 @@ const std::vector<PresetKey>& presetTable() {
             [](const Preset& p) { return p.output.keepFolders; },
             [](Preset& p, bool v) { p.output.keepFolders = v; }),
         wordRow<bool>(
-            "metadata", {{false, "none"}, {true, "copy"}},
-            [](const Preset& p) { return p.output.transferMetadata; },
-            [](Preset& p, bool v) { p.output.transferMetadata = v; }),
+            "lossless", {{false, "no"}, {true, "yes"}},
+            [](const Preset& p) { return p.output.lossless; },
+            [](Preset& p, bool v) { p.output.lossless = v; }),
+        wordRow<bool>(
+            "progressive", {{false, "no"}, {true, "yes"}},
+            [](const Preset& p) { return p.output.progressive; },
+            [](Preset& p, bool v) { p.output.progressive = v; }),
+        wordRow<bool>(
+            "subsample", {{false, "auto"}, {true, "444"}},
+            [](const Preset& p) { return p.output.chroma444; },
+            [](Preset& p, bool v) { p.output.chroma444 = v; }),
+        {"max-kb",
+         [](const Preset& p) -> std::optional<std::string> {
+             return std::to_string(p.output.maxKilobytes);
+         },
+         [](std::string_view text, Preset& p) -> std::optional<QString> {
+             const auto v = wholeNumberFrom(text);
+             if (!v || *v < 0)
+                 return QStringLiteral("expected a whole number of KB, 0 for no limit");
+             p.output.maxKilobytes = *v;
+             return std::nullopt;
+         }},
+        wordRow<int>(
+            "metadata", {{0, "none"}, {1, "copy"}, {2, "no-private"}},
+            [](const Preset& p) {
+                return !p.output.transferMetadata ? 0 : p.output.withoutPrivateMetadata ? 2 : 1;
+            },
+            [](Preset& p, int v) {
+                p.output.transferMetadata = v != 0;
+                p.output.withoutPrivateMetadata = v == 2;
+            }),
         // Written only when the recipe includes where it exports to.
         {"destination",
          [](const Preset& p) -> std::optional<std::string> {

@@ -20,18 +20,18 @@ struct ExportSettings {
     int jobs = 0;                            // photos at once; 0: one per processor
 
     // Where the outputs go and what they are called, beyond the choices above.
-    bool keepFolders = false;     // photos found in a chosen folder keep its tree
-    bool useNameTemplate = false; // names from nameTemplate, whatever keepOriginalName says
-    std::string nameTemplate;     // see NameTemplate
-    std::string intoFolder;       // set: write into this existing folder, no fresh one
-    bool skipExisting = false;    // a photo whose output is there already is not made again
-    int shard = 1;                // export only the shard-th of `shards` slices of the list,
-    int shards = 1;               // named and numbered as the whole list
-    bool lossless = false;                   // WebP written lossless
-    bool progressive = false;                // JPEG written progressive
-    bool chroma444 = false;                  // JPEG colour never subsampled
-    int maxKilobytes = 0;                    // JPEG, WebP, HEIC, AVIF at most this; 0: no cap
-    bool withoutPrivateMetadata = false;     // the metadata copy leaves out place and owner
+    bool keepFolders = false;            // photos found in a chosen folder keep its tree
+    bool useNameTemplate = false;        // names from nameTemplate, whatever keepOriginalName says
+    std::string nameTemplate;            // see NameTemplate
+    std::string intoFolder;              // set: write into this existing folder, no fresh one
+    bool skipExisting = false;           // a photo whose output is there already is not made again
+    int shard = 1;                       // export only the shard-th of `shards` slices of the list,
+    int shards = 1;                      // named and numbered as the whole list
+    bool lossless = false;               // WebP written lossless
+    bool progressive = false;            // JPEG written progressive
+    bool chroma444 = false;              // JPEG colour never subsampled
+    int maxKilobytes = 0;                // JPEG, WebP, HEIC, AVIF at most this; 0: no cap
+    bool withoutPrivateMetadata = false; // the metadata copy leaves out place and owner
 };
 
 } // namespace vantrel

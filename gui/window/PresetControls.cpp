@@ -227,6 +227,12 @@ void VantrelController::applyPresetOutput(const Preset& preset) {
     // Their signals store them, as a user's change does.
     ui.mSaveOptionQualitySlider->setValue(output.quality);
     ui.mSaveOptionTransferMetadata->setChecked(output.transferMetadata);
+    ui.mSaveOptionLossless->setChecked(output.lossless);
+    ui.mSaveOptionProgressive->setChecked(output.progressive);
+    ui.mSaveOptionFullChroma->setChecked(output.chroma444);
+    ui.mSaveOptionMaxSizeField->setValue(output.maxKilobytes);
+    ui.mSaveOptionMetadataChoice->setCurrentIndex(output.withoutPrivateMetadata ? 1 : 0);
+    saveDefaults(ui.mSaveOptionMetadataChoice);
     if (preset.destinationIncluded) {
         const QString destination =
             QFile::decodeName(QByteArray::fromStdString(output.destination));

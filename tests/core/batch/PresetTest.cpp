@@ -41,6 +41,11 @@ Preset everyFieldSet() {
     p.output.useNameTemplate = true;
     p.output.nameTemplate = "{date:yyyy/MM}_{camera}_{n:4}";
     p.output.keepFolders = true;
+    p.output.lossless = true;
+    p.output.progressive = true;
+    p.output.chroma444 = true;
+    p.output.maxKilobytes = 300;
+    p.output.withoutPrivateMetadata = true;
     p.output.outputType = OutputType::Png;
     p.output.quality = 85;
     p.output.transferMetadata = true;
