@@ -26,6 +26,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QThread>
+#include <QThreadPool>
 #include <QTimer>
 #include <cstdlib>
 
@@ -85,6 +86,10 @@ VantrelController::~VantrelController() {
         while (worker && !worker->wait(10))
             QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
+    // The preview's decodes and renders answer this window from the shared pool: none may
+    // still be under way once it is torn down (a render told it is no longer wanted stops).
+    ++*mPreviewGeneration;
+    QThreadPool::globalInstance()->waitForDone();
     if (gController == this)
         gController = nullptr;
     // The base class tears the window down after this: a field that loses its focus then
