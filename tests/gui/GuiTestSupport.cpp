@@ -8,8 +8,10 @@
 #include <QDir>
 #include <QEvent>
 #include <QFile>
+#include <QLineEdit>
 #include <QMutex>
 #include <QStandardPaths>
+#include <QTest>
 #include <QThread>
 #include <QThreadPool>
 #include <cstdlib>
@@ -133,6 +135,14 @@ QMap<QString, QByteArray> folderContents(const QString& folder) {
                             QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
     }
     return contents;
+}
+
+void typeInto(const QObject* window, const char* name, const QString& typed) {
+    QLineEdit* field = outletNamed<QLineEdit>(window, name);
+    field->setFocus();
+    field->selectAll();
+    QTest::keyClicks(field, typed);
+    QTest::keyClick(field, Qt::Key_Return);
 }
 
 } // namespace vantrel::test

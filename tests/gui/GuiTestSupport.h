@@ -56,6 +56,9 @@ template <typename T> T* outletNamed(const QObject* window, const char* name) {
     return widget;
 }
 
+// Types into the line edit named `name` and ends the editing with Return, as a user does.
+void typeInto(const QObject* window, const char* name, const QString& typed);
+
 } // namespace vantrel::test
 
 // Use in place of QTEST_MAIN so the environment is prepared before QApplication exists.

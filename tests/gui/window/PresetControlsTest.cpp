@@ -61,11 +61,7 @@ class PresetControlsTest : public QObject {
     QString text(const char* field) { return outlet<QLineEdit>(field)->text(); }
 
     void type(const char* name, const QString& typed) {
-        QLineEdit* field = outlet<QLineEdit>(name);
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, typed);
-        QTest::keyClick(field, Qt::Key_Return);
+        test::typeInto(mController.get(), name, typed);
     }
     void choose(QComboBox* box, int item) {
         box->setCurrentIndex(item);

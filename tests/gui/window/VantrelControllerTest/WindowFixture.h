@@ -144,13 +144,8 @@ protected:
     QString text(const char* field) { return outlet<QLineEdit>(field)->text(); }
     QString unit(const char* label) { return outlet<QLabel>(label)->text(); }
 
-    // Types into a field and ends the editing with Return.
     void type(const char* name, const QString& typed) {
-        QLineEdit* field = outlet<QLineEdit>(name);
-        field->setFocus();
-        field->selectAll();
-        QTest::keyClicks(field, typed);
-        QTest::keyClick(field, Qt::Key_Return);
+        test::typeInto(mController.get(), name, typed);
     }
     // A user's move of the slider to a value (the nearest position).
     void move(const char* name, double value) {
