@@ -136,8 +136,13 @@ void ThumbnailCache::setPaused(bool paused) {
     startJobs();
 }
 
+void ThumbnailCache::setHeldBack(bool held) {
+    mHeldBack = held;
+    startJobs();
+}
+
 void ThumbnailCache::startJobs() {
-    while (!mPaused && mRunning.size() < kThreads && !mQueue.empty()) {
+    while (!mPaused && !mHeldBack && mRunning.size() < kThreads && !mQueue.empty()) {
         const Request request = mQueue.front();
         mQueue.pop_front();
         startJob(request);

@@ -68,6 +68,10 @@ public:
     // a processor from it.
     void setPaused(bool paused);
     bool isPaused() const { return mPaused; }
+    // Held back, no new job starts either: the preview is decoding the photo just chosen,
+    // and on two cores a thumbnail made beside it would nearly double the wait for it.
+    void setHeldBack(bool held);
+    bool isHeldBack() const { return mHeldBack; }
 
     qint64 cachedBytes() const { return mImages.totalCost(); }
     qint64 maximumBytes() const { return mImages.maxCost(); }
@@ -93,6 +97,7 @@ private:
 
     QThreadPool mPool;
     bool mPaused = false;
+    bool mHeldBack = false;
     // Mutable: reading a thumbnail marks it as recently used.
     mutable QCache<QByteArray, QImage> mImages;
     QHash<QByteArray, QString> mUnreadable; // path -> why

@@ -4,6 +4,8 @@
 #include "core/imaging/Image.h"
 #include "core/imaging/Picture.h"
 #include "core/imaging/PreviewSource.h"
+#include "gui/browser/ImageBrowserView.h"
+#include "gui/browser/ThumbnailCache.h"
 #include "gui/preview/PreviewImageView.h"
 #include "gui/preview/ScreenImage.h"
 #include "gui/window/VantrelController.h"
@@ -11,6 +13,7 @@
 
 #include <QPointer>
 #include <QThreadPool>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -67,27 +70,30 @@ void VantrelController::decodePreviewSource(const std::string& path, double zoom
                                             unsigned generation, bool withFirstLook) {
     mSourceDecoding = path;
     mSourceDecodingZoom = zoom;
+    holdThumbnailsBack(true);
     auto latest = mPreviewGeneration;
     QPointer<VantrelController> controller = this;
-    const auto decodeOnWorker = [&](PreviewSource::Detail detail) {
-        QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller, detail] {
-            // Not when the user has moved on before a worker was free for it.
-            const bool skipped = latest->load() != generation;
-            std::shared_ptr<const PreviewSource> source;
-            if (!skipped)
-                source = PreviewSource::decode(path, zoom, nullptr, detail);
-            const bool exact = detail == PreviewSource::Detail::Exact;
+    QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller,
+                                          withFirstLook] {
+        const auto deliver = [&](std::shared_ptr<const PreviewSource> source, bool exact,
+                                 bool skipped) {
             QMetaObject::invokeMethod(controller, [source, path, zoom, exact, skipped, controller] {
                 if (controller)
                     controller->previewSourceDecoded(source, path, zoom, exact, skipped);
             });
-        });
-    };
-    // Both at once, on the two workers: the first look is on view long before the exact copy
-    // is decoded.
-    if (withFirstLook)
-        decodeOnWorker(PreviewSource::Detail::FirstLook);
-    decodeOnWorker(PreviewSource::Detail::Exact);
+        };
+        // The first look alone on the cores, handed over as soon as it is made; the exact copy
+        // is decoded after it, beside the first look's render. Two decodes at once would each
+        // take nearly as long as both in turn.
+        if (withFirstLook && latest->load() == generation) {
+            if (auto firstLook =
+                    PreviewSource::decode(path, zoom, nullptr, PreviewSource::Detail::FirstLook))
+                deliver(std::move(firstLook), false, false);
+        }
+        // Not when the user has moved on before a worker was free for it.
+        const bool skipped = latest->load() != generation;
+        deliver(skipped ? nullptr : PreviewSource::decode(path, zoom), true, skipped);
+    });
 }
 
 void VantrelController::previewSourceDecoded(std::shared_ptr<const PreviewSource> source,
@@ -118,6 +124,7 @@ void VantrelController::previewSourceDecoded(std::shared_ptr<const PreviewSource
         systemLog(notes.logLines);
         mFirstLookSource.reset();
         mUi->mPreviewImage->setImage(QImage());
+        holdThumbnailsBack(false);
         return;
     }
     mPreviewSource = std::move(source);
@@ -165,11 +172,17 @@ void VantrelController::renderPreview(Image& photo,
                            image.height() * perPixel);
         }
         QMetaObject::invokeMethod(controller, [=] {
-            // A first look's picture is dropped once the exact copy has taken its place.
-            if (!controller || latest->load() != generation ||
-                (source != controller->mPreviewSource && source != controller->mFirstLookSource))
+            // A first look's picture is shown until the exact picture of the same request is,
+            // never after it: its render can end later.
+            if (!controller || latest->load() != generation)
                 return;
+            const bool fromExactCopy = source == controller->mPreviewSource;
+            if (!fromExactCopy && controller->mExactPictureGeneration == generation)
+                return;
+            if (fromExactCopy)
+                controller->mExactPictureGeneration = generation;
             controller->mUi->mPreviewImage->setImagePart(image, photoSize, where);
+            controller->holdThumbnailsBack(false);
             controller->decodeNeighbour(zoom);
         });
     });
@@ -236,6 +249,14 @@ void VantrelController::neighbourDecoded(std::shared_ptr<const PreviewSource> so
     Image* const photo = imageAtIndex(AppData::sharedData().currentImages(), mIndexOfSelectedImage);
     if (photo && photo->path() == path && !mPreviewSource)
         reloadImageAfterApplyingEffects();
+}
+
+void VantrelController::holdThumbnailsBack(bool held) {
+    if (held)
+        mThumbnailHoldTimer->start();
+    else
+        mThumbnailHoldTimer->stop();
+    mUi->mImageBrowser->thumbnails().setHeldBack(held);
 }
 
 double VantrelController::previewRenderZoom() const {

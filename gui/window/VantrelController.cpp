@@ -64,6 +64,10 @@ VantrelController::VantrelController(QWidget* parent)
     mProgressTimer = new QTimer(this);
     mProgressTimer->setInterval(40);
     connect(mProgressTimer, &QTimer::timeout, this, [this] { updateProgressBar(); });
+    mThumbnailHoldTimer = new QTimer(this);
+    mThumbnailHoldTimer->setSingleShot(true);
+    mThumbnailHoldTimer->setInterval(400);
+    connect(mThumbnailHoldTimer, &QTimer::timeout, this, [this] { holdThumbnailsBack(false); });
 
     mRightClickMenu = new QMenu(this);
     mRightClickMenu->setObjectName(QStringLiteral("mRightClickMenu"));

@@ -255,12 +255,15 @@ private:
     // Decodes the next photo in the direction of the last step on a worker, once the
     // picture on view is made.
     void decodeNeighbour(double zoom);
+    // Thumbnails wait while the photo just chosen is decoded for the preview, until its first
+    // picture is on view or for a moment at most.
+    void holdThumbnailsBack(bool held);
     void neighbourDecoded(std::shared_ptr<const PreviewSource> source, const std::string& path);
     // The part of the picture rendered at `zoom` that the preview shows, or nothing when it
     // shows all of it.
     std::optional<PixelRect> visiblePart(const QSizeF& photoSize, double zoom) const;
     // Decodes the photo's exact copy on a worker and, when asked and quicker, a first look
-    // beside it.
+    // before it.
     void decodePreviewSource(const std::string& path, double zoom, unsigned generation,
                              bool withFirstLook);
     void previewSourceDecoded(std::shared_ptr<const PreviewSource> source, const std::string& path,
@@ -272,10 +275,11 @@ private:
 
     std::unique_ptr<Ui::MainWindow> mUi;
     std::unique_ptr<Ui::ProgressSheet> mSheetUi;
-    QDialog* mSheet = nullptr;        // child of the window
-    QMenu* mRightClickMenu = nullptr; // child of the window
-    QTimer* mProgressTimer = nullptr; // child of the window
-    QEventLoop* mSheetLoop = nullptr; // the modal loop of the sheet on view, on the stack
+    QDialog* mSheet = nullptr;             // child of the window
+    QMenu* mRightClickMenu = nullptr;      // child of the window
+    QTimer* mProgressTimer = nullptr;      // child of the window
+    QTimer* mThumbnailHoldTimer = nullptr; // child of the window
+    QEventLoop* mSheetLoop = nullptr;      // the modal loop of the sheet on view, on the stack
 
     std::atomic<bool> mModalSheetShouldEnd{false};
     bool mShouldPlaySoundAfterProcessing = false;
@@ -298,6 +302,9 @@ private:
     std::shared_ptr<const PreviewSource> mPreviewSource;
     // The previewed photo decoded coarsely, shown until mPreviewSource is made.
     std::shared_ptr<const PreviewSource> mFirstLookSource;
+    // The latest request whose picture from the exact copy is on view: a first look's picture
+    // of that request, rendered slower, must not replace it.
+    unsigned mExactPictureGeneration = 0;
     // The exact copy whose decoding is under way, and at which zoom.
     std::string mSourceDecoding;
     double mSourceDecodingZoom = 0;

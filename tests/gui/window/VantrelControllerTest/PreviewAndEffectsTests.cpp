@@ -76,7 +76,8 @@ private Q_SLOTS:
     }
 
     // At small zooms a JPEG is shown first from a quicker, coarser decode; the exact picture
-    // takes its place, also when the effects change while it is decoded.
+    // takes its place, also when the effects change while it is decoded. No thumbnail is
+    // begun until the first picture is on view.
     void theExactPictureFollowsTheFirstLook() {
         outlet<ImageButton>("mFXOnButton")->click();
         const QString path = mWork.filePath("first-look.jpg");
@@ -84,8 +85,11 @@ private Q_SLOTS:
         setBatch({path});
         mController->previewImage()->setZoomFactor(0.1f);
         mController->imageBrowser()->setSelectionIndexes({0}, false);
+        const ThumbnailCache& thumbnails = mController->imageBrowser()->thumbnails();
+        QVERIFY(thumbnails.isHeldBack());
         move("mBrightnessSlider", 0.2);
         QVERIFY(test::workersSettled());
+        QVERIFY(!thumbnails.isHeldBack());
         Image photo(QFile::encodeName(path).toStdString());
         const auto source = PreviewSource::decode(photo.path(), 0.1);
         QVERIFY(source);
