@@ -1,36 +1,16 @@
 // vantrel-batch as a user runs it: a real process, real files, its exit status and output.
 
+#include "tests/cli/BatchProcess.h"
 #include "tests/core/TestImages.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QThread>
 #include <csignal>
-#include <gtest/gtest.h>
 
 using namespace vantrel::test;
 
 namespace {
-
-struct BatchRun {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-BatchRun runBatch(const QStringList& arguments,
-                  const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
-                  const QString& workingFolder = {}) {
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.setWorkingDirectory(workingFolder);
-    process.start(QStringLiteral(VANTREL_BATCH_BINARY), arguments);
-    process.closeWriteChannel();
-    EXPECT_TRUE(process.waitForFinished(120000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 TEST(BatchCommand, ExportsHostileNamesAndPrintsTheExportFolder) {
     QTemporaryDir sources;
@@ -69,13 +49,6 @@ TEST(BatchCommand, ExitStatusTellsHowTheRunEnded) {
     EXPECT_TRUE(damaged.err.contains("failed writing reconstructed image at path "));
 }
 
-// As a shell started in `folder` would run it.
-BatchRun runBatchIn(const QString& folder, const QStringList& arguments) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("PWD", folder);
-    return runBatch(arguments, environment, folder);
-}
-
 TEST(BatchCommand, RelativeArgumentsAreKnownByTheirWholePath) {
     QTemporaryDir sources;
     QTemporaryDir destination;
@@ -85,17 +58,19 @@ TEST(BatchCommand, RelativeArgumentsAreKnownByTheirWholePath) {
     writeQuadrantPhoto(sources, "Holiday.PNG.d/IMG_0001.png", 16, 12);
     ASSERT_TRUE(QFile::rename(sources.filePath("Holiday.PNG.d/IMG_0001.png"),
                               sources.filePath("Holiday.PNG.d/IMG_0001")));
+    // As a shell started in `folder` would run it.
+    const auto runIn = [](const QString& folder, const QStringList& arguments) {
+        return runBatch(arguments, {}, environmentWith("PWD", folder), folder);
+    };
 
-    const BatchRun untyped =
-        runBatchIn(sources.filePath("Holiday.PNG.d"),
-                   {"--dest", destination.path(), "--folder", "One", "IMG_0001"});
+    const BatchRun untyped = runIn(sources.filePath("Holiday.PNG.d"),
+                                   {"--dest", destination.path(), "--folder", "One", "IMG_0001"});
     EXPECT_EQ(untyped.status, 0) << untyped.err.toStdString();
     EXPECT_FALSE(untyped.err.contains("is not supported!")) << untyped.err.toStdString();
     EXPECT_EQ(QDir(destination.filePath("One")).entryList(QDir::Files).size(), 1);
 
-    const BatchRun twice =
-        runBatchIn(sources.path(), {"--dest", destination.path(), "--folder", "Two", "e/a.jpg",
-                                    sources.filePath("e/a.jpg")});
+    const BatchRun twice = runIn(sources.path(), {"--dest", destination.path(), "--folder", "Two",
+                                                  "e/a.jpg", sources.filePath("e/a.jpg")});
     EXPECT_EQ(twice.status, 0) << twice.err.toStdString();
     EXPECT_EQ(twice.err.count("a.jpg is already added!"), 1) << twice.err.toStdString();
     EXPECT_EQ(QDir(destination.filePath("Two")).entryList(QDir::Files), QStringList{"a.jpg"});
@@ -120,10 +95,8 @@ TEST(BatchCommand, MetadataWithoutExiftoolStillExportsAndSaysSoOnce) {
     QTemporaryDir destination;
     writeQuadrantPhoto(sources, "a.jpg", 32, 32);
     writeQuadrantPhoto(sources, "b.jpg", 32, 32);
-    QProcessEnvironment noTools = QProcessEnvironment::systemEnvironment();
-    noTools.insert("PATH", destination.path());
-    const BatchRun run =
-        runBatch({"--metadata", "--dest", destination.path(), sources.path()}, noTools);
+    const BatchRun run = runBatch({"--metadata", "--dest", destination.path(), sources.path()}, {},
+                                  environmentWith("PATH", destination.path()));
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(QDir(run.out.trimmed()).entryList(QDir::Files).size(), 2);
     EXPECT_EQ(run.err.count("exiftool was not found"), 1);

@@ -1,3 +1,6 @@
+// The options of vantrel-batch: each sets what the window would set, and bad values are
+// refused with one line naming the option.
+
 #include "cli/BatchOptions.h"
 
 #include <gtest/gtest.h>
@@ -7,14 +10,18 @@ using namespace vantrel;
 namespace {
 
 // The words of a command line separated by single spaces.
-BatchOptionsResult parse(const std::string& line) {
+std::vector<std::string> words(const std::string& line) {
     std::vector<std::string> arguments;
     for (size_t at = 0; at <= line.size();) {
         const size_t space = std::min(line.find(' ', at), line.size());
         arguments.push_back(line.substr(at, space - at));
         at = space + 1;
     }
-    return parseBatchOptions(arguments);
+    return arguments;
+}
+
+BatchOptionsResult parse(const std::string& line) {
+    return parseBatchOptions(words(line));
 }
 
 TEST(BatchOptions, EachOptionSetsTheValueTheWindowWouldSet) {
@@ -96,6 +103,61 @@ TEST(BatchOptions, FolderValuesThatNameNoNewFolderAreToldApart) {
         const BatchOptionsResult result = parseBatchOptions({"--folder", name, "a.jpg"});
         ASSERT_TRUE(result.options) << name;
         EXPECT_EQ(result.options->settings.targetFolderName, name);
+    }
+}
+
+TEST(OutputOptions, SetWhatTheSaveTabWouldSet) {
+    const auto result =
+        parse("--type AVIF --lossless --progressive --subsample 444 --max-kb=300 --metadata "
+              "no-private a.heic");
+    ASSERT_TRUE(result.options) << result.error.toStdString();
+    const ExportSettings& s = result.options->settings;
+    EXPECT_EQ(s.outputType, OutputType::Avif);
+    EXPECT_TRUE(s.lossless && s.progressive && s.chroma444);
+    EXPECT_EQ(s.maxKilobytes, 300);
+    EXPECT_TRUE(s.transferMetadata && s.withoutPrivateMetadata);
+    EXPECT_EQ(result.options->paths, std::vector<std::string>{"a.heic"});
+
+    const auto defaults = parse("--type webp a.jpg");
+    ASSERT_TRUE(defaults.options);
+    EXPECT_EQ(defaults.options->settings.outputType, OutputType::WebP);
+    EXPECT_FALSE(defaults.options->settings.lossless || defaults.options->settings.progressive ||
+                 defaults.options->settings.chroma444 ||
+                 defaults.options->settings.transferMetadata);
+    EXPECT_EQ(defaults.options->settings.maxKilobytes, 0);
+
+    // --metadata alone copies everything, and a photo may follow it at once.
+    const struct {
+        const char* line;
+        bool transfer;
+        bool withoutPrivate;
+        const char* paths;
+    } cases[] = {
+        {"--metadata a.jpg", true, false, "a.jpg"},
+        {"a.jpg --metadata", true, false, "a.jpg"},
+        {"--metadata all a.jpg", true, false, "a.jpg"},
+        {"--metadata=none a.jpg", false, false, "a.jpg"},
+        {"--metadata none a.jpg", false, false, "a.jpg"},
+        {"--metadata=no-private a.jpg", true, true, "a.jpg"},
+        {"--metadata ./all b.jpg", true, false, "./all b.jpg"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.line);
+        const auto parsed = parse(c.line);
+        ASSERT_TRUE(parsed.options) << parsed.error.toStdString();
+        EXPECT_EQ(parsed.options->settings.transferMetadata, c.transfer);
+        EXPECT_EQ(parsed.options->settings.withoutPrivateMetadata, c.withoutPrivate);
+        EXPECT_EQ(parsed.options->paths, words(c.paths));
+    }
+}
+
+TEST(OutputOptions, RefuseValuesTheyDoNotTake) {
+    for (const std::string line :
+         {"--type heic a.jpg", "--subsample 422 a.jpg", "--max-kb 0 a.jpg", "--max-kb 12.5 a.jpg",
+          "--metadata=some a.jpg", "--lossless=yes a.jpg"}) {
+        const auto parsed = parse(line);
+        EXPECT_FALSE(parsed.options) << line;
+        EXPECT_FALSE(parsed.error.isEmpty());
     }
 }
 

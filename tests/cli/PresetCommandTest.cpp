@@ -1,51 +1,20 @@
 // vantrel-batch's presets as a user runs them: saved, listed, used with later options
 // changing single values, and refused by name when damaged.
 
-#include "core/batch/PresetFormat.h"
-#include "tests/core/TestImages.h"
-
-#include <QCryptographicHash>
-#include <QDir>
-#include <QFile>
-#include <QProcess>
-#include <gtest/gtest.h>
+#include "tests/cli/BatchProcess.h"
+#include "tests/core/export/ExportTestFixture.h"
 
 using namespace vantrel::test;
 
 namespace {
 
-struct BatchResult {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
 // Runs vantrel-batch with its presets folder in `config`.
-BatchResult runWithConfig(const QTemporaryDir& config, const QStringList& arguments) {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("XDG_CONFIG_HOME", config.path());
-    QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(QStringLiteral(VANTREL_BATCH_BINARY), arguments);
-    EXPECT_TRUE(process.waitForFinished(120000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+BatchRun runWithConfig(const QTemporaryDir& config, const QStringList& arguments) {
+    return runBatch(arguments, {}, environmentWith("XDG_CONFIG_HOME", config.path()));
 }
 
-QMap<QString, QByteArray> folderContents(const QString& folder) {
-    QMap<QString, QByteArray> contents;
-    for (const QString& name : QDir(folder).entryList(QDir::Files)) {
-        QFile file(QDir(folder).filePath(name));
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
-        contents.insert(name, QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256));
-    }
-    return contents;
-}
-
-QByteArray fileBytes(const QString& path) {
-    QFile file(path);
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-    return file.readAll();
+QByteArray bytesOf(const QString& path) {
+    return fileBytes(path.toStdString());
 }
 
 TEST(PresetCommand, SavedRecipeExportsWhatItsOptionsExport) {
@@ -58,17 +27,16 @@ TEST(PresetCommand, SavedRecipeExportsWhatItsOptionsExport) {
                              "--max-size",   "30,20", "--name", "Web",          "--type",   "jpg",
                              "--quality",    "85"};
     const QString name = QStringLiteral("Web 2048 / ../é");
-    const BatchResult saved = runWithConfig(config, recipe + QStringList{"--save-preset", name});
+    const BatchRun saved = runWithConfig(config, recipe + QStringList{"--save-preset", name});
     ASSERT_EQ(saved.status, 0) << saved.err.toStdString();
     EXPECT_EQ(saved.err, "vantrel-batch: preset \"" + name + "\" saved\n");
     EXPECT_EQ(QDir(config.filePath("Vantrel/presets")).entryList(QDir::Files),
               QStringList{"Web 2048 %2F ..%2Fé.vpreset"});
-    const QByteArray file =
-        fileBytes(config.filePath("Vantrel/presets/Web 2048 %2F ..%2Fé.vpreset"));
+    const QByteArray file = bytesOf(config.filePath("Vantrel/presets/Web 2048 %2F ..%2Fé.vpreset"));
     EXPECT_TRUE(file.contains("\nmax-width = 30\nmax-height = 20\n")) << file.constData();
     EXPECT_FALSE(file.contains("destination")) << "no --dest, no destination";
 
-    const BatchResult listed = runWithConfig(config, {"--list-presets"});
+    const BatchRun listed = runWithConfig(config, {"--list-presets"});
     EXPECT_EQ(listed.status, 0);
     EXPECT_EQ(listed.out, name + "\n");
 
@@ -76,9 +44,9 @@ TEST(PresetCommand, SavedRecipeExportsWhatItsOptionsExport) {
     ASSERT_EQ(runWithConfig(config, recipe + QStringList{"--folder", "Options"} + run).status, 0);
     ASSERT_EQ(
         runWithConfig(config, QStringList{"--preset", name, "--folder", "Preset"} + run).status, 0);
-    const auto byOptions = folderContents(destination.filePath("Options"));
-    EXPECT_EQ(byOptions.keys(), (QStringList{"Web_1.jpg", "Web_2.jpg"}));
-    EXPECT_EQ(folderContents(destination.filePath("Preset")), byOptions);
+    const auto byOptions = treeOf(destination.filePath("Options"));
+    EXPECT_EQ(namesIn(destination.filePath("Options")), (QStringList{"Web_1.jpg", "Web_2.jpg"}));
+    EXPECT_EQ(treeOf(destination.filePath("Preset")), byOptions);
 
     // Options after the preset change single values; options before it are replaced by it.
     ASSERT_EQ(
@@ -86,7 +54,7 @@ TEST(PresetCommand, SavedRecipeExportsWhatItsOptionsExport) {
                       QStringList{"--quality", "20", "--preset", name, "--folder", "Before"} + run)
             .status,
         0);
-    EXPECT_EQ(folderContents(destination.filePath("Before")), byOptions);
+    EXPECT_EQ(treeOf(destination.filePath("Before")), byOptions);
     ASSERT_EQ(runWithConfig(config, QStringList{"--preset", name, "--quality", "20", "--type",
                                                 "png", "--folder", "After"} +
                                         run)
@@ -101,12 +69,12 @@ TEST(PresetCommand, SavedRecipeExportsWhatItsOptionsExport) {
             .status,
         0);
     const QString copy = config.filePath("Vantrel/presets/Web 70.vpreset");
-    EXPECT_TRUE(fileBytes(copy).contains("\nquality = 70\n"));
-    const QByteArray before = fileBytes(copy);
-    const BatchResult again =
+    EXPECT_TRUE(bytesOf(copy).contains("\nquality = 70\n"));
+    const QByteArray before = bytesOf(copy);
+    const BatchRun again =
         runWithConfig(config, {"--preset-file", copy, "--save-preset", "Web 70"});
     EXPECT_EQ(again.err, "vantrel-batch: preset \"Web 70\" replaced\n");
-    EXPECT_EQ(fileBytes(copy), before);
+    EXPECT_EQ(bytesOf(copy), before);
 }
 
 TEST(PresetCommand, MissingDamagedAndNewerPresetsAreRefusedByName) {
@@ -122,16 +90,16 @@ TEST(PresetCommand, MissingDamagedAndNewerPresetsAreRefusedByName) {
     write("Next.vpreset", "format = 2\n");
     const QStringList photo{"x.jpg"};
 
-    const BatchResult missing = runWithConfig(config, QStringList{"--preset", "Nope"} + photo);
+    const BatchRun missing = runWithConfig(config, QStringList{"--preset", "Nope"} + photo);
     EXPECT_EQ(missing.status, 2);
     EXPECT_EQ(missing.err, "vantrel-batch: --preset: no preset named \"Nope\" in " +
                                config.filePath("Vantrel/presets") + "\n");
-    const BatchResult cut = runWithConfig(config, QStringList{"--preset", "Cut"} + photo);
+    const BatchRun cut = runWithConfig(config, QStringList{"--preset", "Cut"} + photo);
     EXPECT_EQ(cut.status, 2);
     EXPECT_TRUE(cut.err.startsWith("vantrel-batch: --preset: preset \"Cut\" ("));
     EXPECT_TRUE(cut.err.endsWith("cannot be used: line 2: name: expected a text in double "
                                  "quotes, not \"Hol\n"));
-    const BatchResult next = runWithConfig(
+    const BatchRun next = runWithConfig(
         config,
         QStringList{"--preset-file", config.filePath("Vantrel/presets/Next.vpreset")} + photo);
     EXPECT_EQ(next.status, 2);
@@ -139,13 +107,12 @@ TEST(PresetCommand, MissingDamagedAndNewerPresetsAreRefusedByName) {
     EXPECT_EQ(runWithConfig(config, QStringList{"--preset-file", config.path()} + photo).status, 2);
 
     // The listing goes on past the damaged ones and names them.
-    const BatchResult listed = runWithConfig(config, {"--list-presets"});
+    const BatchRun listed = runWithConfig(config, {"--list-presets"});
     EXPECT_EQ(listed.status, 0);
     EXPECT_EQ(listed.out, "Good\n");
     EXPECT_EQ(listed.err.count("cannot be used"), 2) << listed.err.toStdString();
     // An unknown key is a warning, not a refusal.
-    const BatchResult good =
-        runWithConfig(config, {"--preset", "Good", "--save-preset", "Good copy"});
+    const BatchRun good = runWithConfig(config, {"--preset", "Good", "--save-preset", "Good copy"});
     EXPECT_EQ(good.status, 0);
     EXPECT_TRUE(good.err.startsWith("vantrel-batch: warning: preset \"Good\": line 3: unknown key "
                                     "\"sharpen\" ignored\n"))

@@ -1,33 +1,15 @@
 #include "core/export/BatchExporter.h"
-#include "core/batch/AppData.h"
-#include "core/batch/ProcessingErrors.h"
 #include "core/export/ExiftoolRunner.h"
-#include "core/imaging/Effects.h"
 #include "core/imaging/MetadataReader.h"
-#include "tests/core/TestImages.h"
-
-#include <QDir>
-#include <QFile>
-#include <gtest/gtest.h>
+#include "tests/core/export/ExportTestFixture.h"
 
 using namespace vantrel;
 using namespace vantrel::test;
 
 namespace {
 
-class BatchExporterTest : public ::testing::Test {
+class BatchExporterTest : public ExportTest {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(sources.isValid());
-        ASSERT_TRUE(destination.isValid());
-        Effects::sharedEffects().resetEffects();
-        ProcessingErrors::errors().clearErrors();
-    }
-    void TearDown() override {
-        Effects::sharedEffects().resetEffects();
-        ProcessingErrors::errors().clearErrors();
-    }
-
     // Two photos named IMG_1.jpg in different folders, a damaged file, a PNG.
     ImageList mixedBatch() {
         QDir(sources.path()).mkpath("a");
@@ -40,23 +22,6 @@ protected:
         images.push_back(std::make_unique<Image>(writeQuadrantPhoto(sources, "c.png", 90, 60)));
         return images;
     }
-
-    ExportSettings settings(int jobs) {
-        ExportSettings s;
-        s.destination = destination.path().toStdString();
-        s.targetFolderName = "Run";
-        s.jobs = jobs;
-        return s;
-    }
-
-    static QStringList filesIn(const std::string& folder) {
-        return QDir(QString::fromStdString(folder))
-            .entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name);
-    }
-
-    QTemporaryDir sources;
-    QTemporaryDir destination;
-    std::atomic<bool> stop{false};
 };
 
 TEST_F(BatchExporterTest, SameNamesFilesAndReportWhateverTheNumberOfWorkers) {
@@ -67,7 +32,8 @@ TEST_F(BatchExporterTest, SameNamesFilesAndReportWhateverTheNumberOfWorkers) {
     for (int jobs : {1, 3}) {
         ImageList images = mixedBatch();
         LogCapture log;
-        const ExportOutcome outcome = BatchExporter(settings(jobs), stop).run(images);
+        const ExportOutcome outcome =
+            run(settings(OutputType::OriginalFileType, "Run", jobs), images);
         EXPECT_TRUE(outcome.folderCreated);
         EXPECT_EQ(outcome.written, 3);
         EXPECT_EQ(outcome.failed, 1);
@@ -75,7 +41,7 @@ TEST_F(BatchExporterTest, SameNamesFilesAndReportWhateverTheNumberOfWorkers) {
             QStringLiteral("failed writing reconstructed image at path %1/vips-truncated.jpg")
                 .arg(QString::fromStdString(outcome.exportFolder))));
         EXPECT_TRUE(log.contains("c.png couldn't not be cropped! "));
-        listings.append(filesIn(outcome.exportFolder));
+        listings.append(namesIn(outcome.exportFolder));
         reports.append(ProcessingErrors::errors().errorMessage());
         ProcessingErrors::errors().clearErrors();
     }
@@ -93,12 +59,11 @@ TEST_F(BatchExporterTest, SameNamesFilesAndReportWhateverTheNumberOfWorkers) {
 
 TEST_F(BatchExporterTest, NewNamesTypesAndQuality) {
     ImageList images = mixedBatch();
-    ExportSettings s = settings(2);
+    ExportSettings s = settings(OutputType::Png);
     s.keepOriginalName = false;
     s.newName = "";
-    s.outputType = OutputType::Png;
-    const ExportOutcome outcome = BatchExporter(s, stop).run(images);
-    EXPECT_EQ(filesIn(outcome.exportFolder),
+    const ExportOutcome outcome = run(s, images);
+    EXPECT_EQ(namesIn(outcome.exportFolder),
               (QStringList{"Image_1.png", "Image_2.png", "Image_4.png"}));
     const auto png = loadPixels(outcome.exportFolder + "/Image_1.png");
     EXPECT_EQ(png.width(), 120);
@@ -112,19 +77,18 @@ TEST_F(BatchExporterTest, TheStopFlagEndsTheRunBeforeTheNextPhoto) {
             writeQuadrantPhoto(sources, "p" + std::to_string(i) + ".jpg", 64, 48)));
     }
     long reported = 0;
-    BatchExporter exporter(settings(1), stop, [&](long done, long total) {
-        reported = done;
-        EXPECT_EQ(total, 6);
-        if (done == 2) {
-            stop = true;
-        }
-    });
+    BatchExporter exporter(settings(OutputType::OriginalFileType, "Run", 1), stop,
+                           [&](long done, long total) {
+                               reported = done;
+                               EXPECT_EQ(total, 6);
+                               stop = stop || done == 2;
+                           });
     const ExportOutcome outcome = exporter.run(images);
     EXPECT_TRUE(outcome.stopped);
     // Photos already under way finish; none after them is started.
     EXPECT_GE(outcome.written, 2);
     EXPECT_LT(outcome.written, 6);
-    EXPECT_EQ(filesIn(outcome.exportFolder).size(), outcome.written);
+    EXPECT_EQ(namesIn(outcome.exportFolder).size(), outcome.written);
     EXPECT_EQ(reported, outcome.written);
 }
 
@@ -133,9 +97,9 @@ TEST_F(BatchExporterTest, AFolderThatCannotBeMadeIsReportedWithItsPathAndReason)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     ImageList images = mixedBatch();
-    ExportSettings s = settings(2);
+    ExportSettings s = settings();
     s.destination = destination.filePath("file").toStdString();
-    const ExportOutcome outcome = BatchExporter(s, stop).run(images);
+    const ExportOutcome outcome = run(s, images);
     EXPECT_FALSE(outcome.folderCreated);
     EXPECT_EQ(outcome.written, 0);
     EXPECT_EQ(outcome.failed, 4);
@@ -145,23 +109,21 @@ TEST_F(BatchExporterTest, AFolderThatCannotBeMadeIsReportedWithItsPathAndReason)
 }
 
 TEST_F(BatchExporterTest, MetadataTravelsToTheOutputOrTheReportSaysWhy) {
-    ImageList images;
-    images.push_back(std::make_unique<Image>(testdataPath("real/jpeg/cameras/Canon_40D.jpg")));
-    ExportSettings s = settings(2);
+    ExportSettings s = settings();
     s.transferMetadata = true;
     s.exiftoolPath = locateExiftool("/nonexistent");
     ASSERT_TRUE(s.exiftoolPath);
-    ExportOutcome outcome = BatchExporter(s, stop).run(images);
+    const std::vector<std::string> canon{testdataPath("real/jpeg/cameras/Canon_40D.jpg")};
+    ExportOutcome outcome = exportPaths(s, canon);
     ASSERT_EQ(outcome.written, 1);
     const auto properties = readImageProperties(outcome.exportFolder + "/Canon_40D.jpg");
     ASSERT_TRUE(properties);
     EXPECT_EQ(properties->value("{TIFF}").toMap().value("Model").toString(), "Canon EOS 40D");
-    EXPECT_EQ(filesIn(outcome.exportFolder), QStringList{"Canon_40D.jpg"});
+    EXPECT_EQ(namesIn(outcome.exportFolder), QStringList{"Canon_40D.jpg"});
     EXPECT_FALSE(ProcessingErrors::errors().errorsDidOccur());
 
     s.exiftoolPath.reset();
-    outcome = BatchExporter(s, stop).run(images);
-    EXPECT_EQ(outcome.written, 1);
+    EXPECT_EQ(exportPaths(s, canon).written, 1);
     EXPECT_EQ(
         ProcessingErrors::errors().errorsDuringProcessing(),
         QStringList{"exiftool was not found: the photos were exported without their metadata."});

@@ -1,37 +1,23 @@
 // HEIC, AVIF and WebP photos in and out, the encoder options and the size cap, made from the
 // real photos and checked by what the files hold, never by their names.
 
-#include "core/batch/AppData.h"
-#include "core/batch/ProcessingErrors.h"
-#include "core/export/BatchExporter.h"
 #include "core/export/ExiftoolRunner.h"
 #include "core/export/OutputNaming.h"
 #include "core/export/SizeCap.h"
-#include "core/imaging/Effects.h"
 #include "core/imaging/HeifCodecs.h"
-#include "core/imaging/Image.h"
 #include "core/imaging/MetadataReader.h"
 #include "core/imaging/PhotoFile.h"
 #include "core/imaging/Picture.h"
 #include "core/imaging/Thumbnail.h"
-#include "tests/core/TestImages.h"
+#include "tests/core/export/ExportTestFixture.h"
 
-#include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <gtest/gtest.h>
-#include <map>
 
 using namespace vantrel;
 using namespace vantrel::test;
 
 namespace {
-
-QByteArray bytesOf(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void writeBytes(const std::string& path, const QByteArray& bytes) {
     QFile file(QString::fromStdString(path));
@@ -67,96 +53,35 @@ JpegFrame jpegFrameOf(const QByteArray& jpeg) {
     return {};
 }
 
-class ModernFormatsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        Effects::sharedEffects().resetEffects();
-        ProcessingErrors::errors().clearErrors();
-    }
-    void TearDown() override {
-        Effects::sharedEffects().resetEffects();
-        ProcessingErrors::errors().clearErrors();
-    }
+using ModernFormatsTest = ExportTest;
 
-    ExportSettings settingsFor(OutputType type, const std::string& folder) {
-        ExportSettings s;
-        s.destination = destination.path().toStdString();
-        s.targetFolderName = folder;
-        s.outputType = type;
-        s.jobs = 2;
-        return s;
-    }
-
-    ExportOutcome exportPaths(const ExportSettings& settings,
-                              const std::vector<std::string>& paths) {
-        ImageList images;
-        for (const std::string& path : paths) {
-            images.push_back(std::make_unique<Image>(path));
-        }
-        return BatchExporter(settings, stop).run(images);
-    }
-
-    QTemporaryDir sources;
-    QTemporaryDir destination;
-    std::atomic<bool> stop{false};
-};
-
-TEST(ModernFormats, NamesTypesAndSignatures) {
-    struct NameCase {
-        OutputType type;
-        const char* source;
-        const char* extension;
-        Encoding encoding;
+TEST(ModernFormats, ContainersAreToldByTheirSignature) {
+    const auto ftyp = [](char size, const char* brand) {
+        return QByteArray("\0\0\0", 3) + size + "ftyp" + brand + QByteArray(4, '\0');
     };
-    for (const NameCase& c : std::initializer_list<NameCase>{
-             {OutputType::WebP, "IMG_1.JPG", "webp", Encoding::WebP},
-             {OutputType::Avif, "IMG_1.heic", "avif", Encoding::Avif},
-             {OutputType::OriginalFileType, "IMG_1.HEIC", "HEIC", Encoding::Heic},
-             {OutputType::OriginalFileType, "IMG_1.heif", "heif", Encoding::Heic},
-             {OutputType::OriginalFileType, "IMG_1.avif", "avif", Encoding::Avif},
-             {OutputType::OriginalFileType, "IMG_1.WebP", "WebP", Encoding::WebP},
-             {OutputType::OriginalFileType, "IMG_1.gif", "tiff", Encoding::Tiff},
-         }) {
-        const std::string extension = fileExtentionAtIndex(c.type, c.source);
-        EXPECT_EQ(extension, c.extension) << c.source;
-        EXPECT_EQ(encodingFor(c.type, "/out/x." + extension), c.encoding) << c.source;
-    }
-    for (const char* title : {"Original File Type", "JPG", "PNG", "TIFF", "WebP", "AVIF"}) {
-        const auto type = outputTypeFromTitle(title);
-        ASSERT_TRUE(type) << title;
-        EXPECT_STREQ(outputTypeTitle(*type), title);
-    }
-    EXPECT_FALSE(outputTypeFromTitle("webp"));
-
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        PhotoContainer container;
+    } cases[] = {
+        {"a.webp", QByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16), PhotoContainer::Webp},
+        {"b.heic", ftyp(0x18, "heic"), PhotoContainer::Heif},
+        {"c.avif", ftyp(0x1c, "avif"), PhotoContainer::Heif},
+        {"d.heic", ftyp(0x18, "mp42"), PhotoContainer::Unknown},
+        {"e.webp", QByteArray("RIFF\x10\0\0\0WAVEfmt ", 16), PhotoContainer::Unknown},
+        {"f.heic", "\xff\xd8\xff\xe0", PhotoContainer::Jpeg},
+    };
     QTemporaryDir dir;
-    const std::map<std::string, std::pair<QByteArray, PhotoContainer>> signatures{
-        {"a.webp", {QByteArray("RIFF\x10\0\0\0WEBPVP8 ", 16), PhotoContainer::Webp}},
-        {"b.heic",
-         {QByteArray("\0\0\0\x18"
-                     "ftypheic\0\0\0\0",
-                     16),
-          PhotoContainer::Heif}},
-        {"c.avif",
-         {QByteArray("\0\0\0\x1c"
-                     "ftypavif\0\0\0\0",
-                     16),
-          PhotoContainer::Heif}},
-        {"d.heic",
-         {QByteArray("\0\0\0\x18"
-                     "ftypmp42\0\0\0\0",
-                     16),
-          PhotoContainer::Unknown}},
-        {"e.webp", {QByteArray("RIFF\x10\0\0\0WAVEfmt ", 16), PhotoContainer::Unknown}},
-        {"f.heic", {"\xff\xd8\xff\xe0", PhotoContainer::Jpeg}},
+    const auto path = [&](const char* name) {
+        return dir.filePath(name).toStdString();
     };
-    for (const auto& [name, expected] : signatures) {
-        const std::string path = dir.filePath(QString::fromStdString(name)).toStdString();
-        writeBytes(path, expected.first);
-        EXPECT_EQ(sniffPhotoContainer(path), expected.second) << name;
+    for (const auto& c : cases) {
+        writeBytes(path(c.name), c.bytes);
+        EXPECT_EQ(sniffPhotoContainer(path(c.name)), c.container) << c.name;
     }
-    EXPECT_EQ(heifCodecOfFile(dir.filePath("b.heic").toStdString()), HeifCodec::Hevc);
-    EXPECT_EQ(heifCodecOfFile(dir.filePath("c.avif").toStdString()), HeifCodec::Av1);
-    EXPECT_EQ(heifCodecOfFile(dir.filePath("f.heic").toStdString()), std::nullopt);
+    EXPECT_EQ(heifCodecOfFile(path("b.heic")), HeifCodec::Hevc);
+    EXPECT_EQ(heifCodecOfFile(path("c.avif")), HeifCodec::Av1);
+    EXPECT_EQ(heifCodecOfFile(path("f.heic")), std::nullopt);
     EXPECT_TRUE(heifDecoderAvailable(HeifCodec::Hevc) && heifDecoderAvailable(HeifCodec::Av1));
     EXPECT_TRUE(missingHeifDecoderText(HeifCodec::Hevc).contains("HEVC"));
 }
@@ -168,7 +93,7 @@ TEST_F(ModernFormatsTest, HeicAndAvifPhotosAreReadLikeAnyOther) {
         convertedRealPhoto(sources, "real/jpeg/cameras/Canon_40D.jpg", "c.heic");
     const std::string avif = convertedRealPhoto(sources, "real/jpeg/gps/DSCN0010.jpg", "g.avif");
     const std::string cut = sources.filePath("cut.heic").toStdString();
-    const QByteArray whole = bytesOf(heic);
+    const QByteArray whole = fileBytes(heic);
     writeBytes(cut, whole.left(whole.size() * 2 / 3));
 
     for (const auto& [path, width, height, model] : {std::tuple{heic, 100, 68, "Canon EOS 40D"},
@@ -178,8 +103,7 @@ TEST_F(ModernFormatsTest, HeicAndAvifPhotosAreReadLikeAnyOther) {
         const auto thumbnail = makeThumbnail(path, 64, &why);
         ASSERT_TRUE(thumbnail) << why.toStdString();
         EXPECT_EQ(std::max(thumbnail->width, thumbnail->height), std::min(64, width));
-        Image image(path);
-        const auto preview = image.imageWithEffects().render(0.5, &why);
+        const auto preview = Image(path).imageWithEffects().render(0.5, &why);
         ASSERT_TRUE(preview) << why.toStdString();
         EXPECT_EQ(preview->width, (width + 1) / 2);
         const auto properties = readImageProperties(path, &why);
@@ -193,31 +117,27 @@ TEST_F(ModernFormatsTest, HeicAndAvifPhotosAreReadLikeAnyOther) {
     EXPECT_FALSE(why.isEmpty());
     readImageProperties(cut, &why); // whatever it finds, it must come back
 
-    const ExportOutcome outcome =
-        exportPaths(settingsFor(OutputType::Jpg, "Jpeg"), {heic, cut, avif});
+    const ExportOutcome outcome = exportPaths(settings(OutputType::Jpg, "Jpeg"), {heic, cut, avif});
     EXPECT_EQ(outcome.written, 2);
     EXPECT_EQ(outcome.failed, 1);
     EXPECT_EQ(sniffPhotoContainer(outcome.exportFolder + "/c.jpg"), PhotoContainer::Jpeg);
     EXPECT_EQ(loadPixels(outcome.exportFolder + "/g.jpg").width(), 640);
-    EXPECT_TRUE(ProcessingErrors::errors().errorMessage().startsWith("cut.heic could not be "
-                                                                     "exported: "));
+    EXPECT_TRUE(
+        ProcessingErrors::errors().errorMessage().startsWith("cut.heic could not be exported: "));
 }
 
 // Each output type decodes to the photo's size, is what its signature says, and keeps the
 // colour profile; "Original File Type" writes HEIC, AVIF and WebP in kind.
 TEST_F(ModernFormatsTest, EveryTypeKeepsSizeAndProfile) {
-    const std::string heic =
-        convertedRealPhoto(sources, "real/jpeg/cameras/Canon_40D.jpg", "c.heic");
-    const std::string webp =
-        convertedRealPhoto(sources, "real/jpeg/cameras/Canon_40D.jpg", "w.webp");
-    const std::string avif =
-        convertedRealPhoto(sources, "real/jpeg/cameras/Canon_40D.jpg", "a.avif");
-    struct TypeCase {
+    std::vector<std::string> all;
+    for (const char* name : {"c.heic", "w.webp", "a.avif"}) {
+        all.push_back(convertedRealPhoto(sources, "real/jpeg/cameras/Canon_40D.jpg", name));
+    }
+    const struct {
         OutputType type;
         const char* folder;
         std::map<std::string, PhotoContainer> written;
-    };
-    const std::vector<TypeCase> cases{
+    } cases[] = {
         {OutputType::WebP, "WebP", {{"c.webp", PhotoContainer::Webp}}},
         {OutputType::Avif, "Avif", {{"c.avif", PhotoContainer::Heif}}},
         {OutputType::Png, "Png", {{"c.png", PhotoContainer::Png}}},
@@ -228,22 +148,22 @@ TEST_F(ModernFormatsTest, EveryTypeKeepsSizeAndProfile) {
           {"w.webp", PhotoContainer::Webp},
           {"a.avif", PhotoContainer::Heif}}},
     };
-    const std::vector<std::string> all{heic, webp, avif};
-    for (const TypeCase& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.folder);
+        const bool original = c.type == OutputType::OriginalFileType;
         const ExportOutcome outcome =
-            exportPaths(settingsFor(c.type, c.folder),
-                        c.type == OutputType::OriginalFileType ? all : std::vector{heic});
-        EXPECT_EQ(outcome.failed, 0) << ProcessingErrors::errors().errorMessage().toStdString();
+            exportPaths(settings(c.type, c.folder), original ? all : std::vector{all[0]});
+        EXPECT_EQ(outcome.failed, 0) << report();
         for (const auto& [name, container] : c.written) {
+            SCOPED_TRACE(name);
             const std::string path = outcome.exportFolder + "/" + name;
-            EXPECT_EQ(sniffPhotoContainer(path), container) << name;
+            EXPECT_EQ(sniffPhotoContainer(path), container);
             const vips::VImage written = loadPixels(path);
-            EXPECT_EQ(written.width(), 100) << name;
-            EXPECT_EQ(written.height(), 68) << name;
+            EXPECT_EQ(written.width(), 100);
+            EXPECT_EQ(written.height(), 68);
             const auto properties = readImageProperties(path);
-            ASSERT_TRUE(properties) << name;
-            EXPECT_TRUE(properties->value("ProfileName").toString().startsWith("sRGB")) << name;
+            ASSERT_TRUE(properties);
+            EXPECT_TRUE(properties->value("ProfileName").toString().startsWith("sRGB"));
         }
     }
 }
@@ -251,34 +171,35 @@ TEST_F(ModernFormatsTest, EveryTypeKeepsSizeAndProfile) {
 // WebP lossless gives back every pixel; JPEG progressive and 4:4:4 are what the frame says.
 TEST_F(ModernFormatsTest, EncoderOptionsShowInTheFiles) {
     const std::string quadrants = writeQuadrantPhoto(sources, "q.png", 64, 48);
-    ExportSettings webp = settingsFor(OutputType::WebP, "Lossless");
+    ExportSettings webp = settings(OutputType::WebP, "Lossless");
     webp.lossless = true;
     webp.quality = 10;
-    const ExportOutcome lossless = exportPaths(webp, {quadrants});
-    const vips::VImage original = loadPixels(quadrants);
-    const vips::VImage decoded = loadPixels(lossless.exportFolder + "/q.webp");
+    const vips::VImage decoded =
+        loadPixels(exportPaths(webp, {quadrants}).exportFolder + "/q.webp");
     ASSERT_EQ(decoded.width(), 64);
-    EXPECT_EQ((decoded.extract_band(0, vips::VImage::option()->set("n", 3)) - original).abs().max(),
+    EXPECT_EQ((decoded.extract_band(0, vips::VImage::option()->set("n", 3)) - loadPixels(quadrants))
+                  .abs()
+                  .max(),
               0.0);
 
-    struct JpegCase {
+    const struct {
         bool progressive;
         bool chroma444;
         int quality;
         JpegFrame expected;
-    };
+    } cases[] = {{false, false, 50, {0x22, false}},
+                 {true, false, 50, {0x22, true}},
+                 {false, true, 50, {0x11, false}},
+                 {true, true, 95, {0x11, true}},
+                 {false, false, 95, {0x11, false}}};
     int run = 0;
-    for (const JpegCase& c : std::initializer_list<JpegCase>{{false, false, 50, {0x22, false}},
-                                                             {true, false, 50, {0x22, true}},
-                                                             {false, true, 50, {0x11, false}},
-                                                             {true, true, 95, {0x11, true}},
-                                                             {false, false, 95, {0x11, false}}}) {
-        ExportSettings jpeg = settingsFor(OutputType::Jpg, "Jpeg" + std::to_string(run++));
+    for (const auto& c : cases) {
+        ExportSettings jpeg = settings(OutputType::Jpg, "Jpeg" + std::to_string(run++));
         jpeg.progressive = c.progressive;
         jpeg.chroma444 = c.chroma444;
         jpeg.quality = c.quality;
         const JpegFrame frame =
-            jpegFrameOf(bytesOf(exportPaths(jpeg, {quadrants}).exportFolder + "/q.jpg"));
+            jpegFrameOf(fileBytes(exportPaths(jpeg, {quadrants}).exportFolder + "/q.jpg"));
         EXPECT_EQ(frame.lumaSampling, c.expected.lumaSampling) << run;
         EXPECT_EQ(frame.progressive, c.expected.progressive) << run;
     }
@@ -287,31 +208,27 @@ TEST_F(ModernFormatsTest, EncoderOptionsShowInTheFiles) {
 // The bisection: the highest quality that fits, in at most 7 encodings, and the smallest
 // encoding when none fits. Sizes here grow by 1000 bytes a quality step.
 TEST(SizeCap, FindsTheHighestQualityThatFitsInSevenEncodings) {
-    const vips::VImage pixels = vips::VImage::black(4, 4);
-    struct CapCase {
+    const struct {
         int quality;
         std::uint64_t cap;
         int expectedQuality;
         bool fits;
-    };
-    for (const CapCase& c : std::initializer_list<CapCase>{{100, 200000, 100, true},
-                                                           {90, 55500, 55, true},
-                                                           {100, 1000, 1, true},
-                                                           {100, 999, 1, false},
-                                                           {37, 20000, 20, true},
-                                                           {0, 5000, 1, true}}) {
+    } cases[] = {{100, 200000, 100, true}, {90, 55500, 55, true}, {100, 1000, 1, true},
+                 {100, 999, 1, false},     {37, 20000, 20, true}, {0, 5000, 1, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cap);
         int encodes = 0;
         const MemoryEncoder sized = [&encodes](const vips::VImage&, Encoding,
                                                const EncoderOptions& options) {
             ++encodes;
             return std::string(std::size_t(options.quality) * 1000, 'x');
         };
-        const CappedEncoding found =
-            encodeWithinSize(pixels, Encoding::Jpeg, EncoderOptions(c.quality), c.cap, sized);
-        EXPECT_EQ(found.quality, c.expectedQuality) << c.cap;
-        EXPECT_EQ(found.fits, c.fits) << c.cap;
+        const CappedEncoding found = encodeWithinSize(vips::VImage::black(4, 4), Encoding::Jpeg,
+                                                      EncoderOptions(c.quality), c.cap, sized);
+        EXPECT_EQ(found.quality, c.expectedQuality);
+        EXPECT_EQ(found.fits, c.fits);
         EXPECT_EQ(found.bytes.size(), std::size_t(found.quality) * 1000);
-        EXPECT_LE(encodes, 7) << c.cap;
+        EXPECT_LE(encodes, 7);
         EXPECT_EQ(found.encodes, encodes);
     }
 }
@@ -331,36 +248,30 @@ TEST_F(ModernFormatsTest, SizeCapOnRealPhotos) {
         if (metadata && !exiftool) {
             continue;
         }
-        ExportSettings s = settingsFor(type, "Cap" + std::to_string(run++));
+        ExportSettings s = settings(type, "Cap" + std::to_string(run++));
         s.maxKilobytes = 30;
         s.progressive = true;
         s.transferMetadata = metadata;
         s.exiftoolPath = exiftool;
         const ExportOutcome outcome = exportPaths(s, photos);
-        ASSERT_EQ(outcome.written, 2) << ProcessingErrors::errors().errorMessage().toStdString();
-        for (const QString& name :
-             QDir(QString::fromStdString(outcome.exportFolder)).entryList(QDir::Files)) {
-            const qint64 size =
-                QFileInfo(QDir(QString::fromStdString(outcome.exportFolder)), name).size();
-            EXPECT_LE(size, 30000) << name.toStdString();
-            EXPECT_GE(size, 25500) << name.toStdString();
+        ASSERT_EQ(outcome.written, 2) << report();
+        for (const auto& [name, bytes] : treeOf(QString::fromStdString(outcome.exportFolder))) {
+            EXPECT_LE(bytes.size(), 30000) << name.toStdString();
+            EXPECT_GE(bytes.size(), 25500) << name.toStdString();
         }
     }
     EXPECT_TRUE(ProcessingErrors::errors().errorMessage().isEmpty());
 
-    ExportSettings tiny = settingsFor(OutputType::Jpg, "Tiny");
+    ExportSettings tiny = settings(OutputType::Jpg, "Tiny");
     tiny.maxKilobytes = 1;
     const ExportOutcome outcome = exportPaths(tiny, {photos[0]});
     EXPECT_EQ(outcome.written, 1);
-    EXPECT_EQ(
-        ProcessingErrors::errors().errorMessage().trimmed().toStdString(),
-        QStringLiteral("DSCN0010.jpg does not fit the size cap: even at the lowest quality "
-                       "it takes %1 KB, more than the 1 KB asked for; that smallest file "
-                       "was written")
-            .arg((QFileInfo(QString::fromStdString(outcome.exportFolder + "/DSCN0010.jpg")).size() +
-                  999) /
-                 1000)
-            .toStdString());
+    const qint64 written = fileBytes(outcome.exportFolder + "/DSCN0010.jpg").size();
+    EXPECT_EQ(QString::fromStdString(report()).trimmed(),
+              QStringLiteral("DSCN0010.jpg does not fit the size cap: even at the lowest quality "
+                             "it takes %1 KB, more than the 1 KB asked for; that smallest file "
+                             "was written")
+                  .arg((written + 999) / 1000));
 }
 
 // Without place and owner: GPS, serial numbers and names gone, model and date kept, checked
@@ -377,34 +288,30 @@ TEST_F(ModernFormatsTest, MetadataWithoutPlaceAndOwner) {
     for (const auto& [type, withoutPrivate] :
          {std::pair{OutputType::Jpg, false}, std::pair{OutputType::Jpg, true},
           std::pair{OutputType::Avif, true}}) {
-        {
-            ExportSettings s = settingsFor(type, std::string(outputTypeTitle(type)) +
-                                                     (withoutPrivate ? "-private" : "-all"));
-            s.transferMetadata = true;
-            s.withoutPrivateMetadata = withoutPrivate;
-            s.exiftoolPath = exiftool;
-            const ExportOutcome outcome = exportPaths(s, photos);
-            ASSERT_EQ(outcome.written, 3)
-                << ProcessingErrors::errors().errorMessage().toStdString();
-            QProcess tool;
-            QStringList arguments{"-s", "-a", "-G1"};
-            for (const QString& name :
-                 QDir(QString::fromStdString(outcome.exportFolder)).entryList(QDir::Files)) {
-                arguments << QString::fromStdString(outcome.exportFolder) + "/" + name;
-            }
-            tool.start(QString::fromStdString(*exiftool), arguments);
-            ASSERT_TRUE(tool.waitForFinished(60000));
-            const QString tags = QString::fromUtf8(tool.readAllStandardOutput());
-            SCOPED_TRACE(tags.toStdString());
-            EXPECT_EQ(tags.count(QRegularExpression(" Model +: ")), 3);
-            EXPECT_EQ(tags.count(QRegularExpression(" DateTimeOriginal +: ")), 3);
-            for (const char* gone :
-                 {" GPSLatitude +: ", " SerialNumber +: ", " Artist +: ", " Creator +: "}) {
-                EXPECT_EQ(tags.contains(QRegularExpression(gone)), !withoutPrivate) << gone;
-            }
-            if (withoutPrivate) {
-                EXPECT_FALSE(tags.contains(QRegularExpression(" (City|By-line|OwnerName) +: ")));
-            }
+        ExportSettings s = settings(type, std::string(outputTypeTitle(type)) +
+                                              (withoutPrivate ? "-private" : "-all"));
+        s.transferMetadata = true;
+        s.withoutPrivateMetadata = withoutPrivate;
+        s.exiftoolPath = exiftool;
+        const ExportOutcome outcome = exportPaths(s, photos);
+        ASSERT_EQ(outcome.written, 3) << report();
+        QStringList arguments{"-s", "-a", "-G1"};
+        for (const QString& name : namesIn(outcome.exportFolder)) {
+            arguments << QString::fromStdString(outcome.exportFolder) + "/" + name;
+        }
+        QProcess tool;
+        tool.start(QString::fromStdString(*exiftool), arguments);
+        ASSERT_TRUE(tool.waitForFinished(60000));
+        const QString tags = QString::fromUtf8(tool.readAllStandardOutput());
+        SCOPED_TRACE(tags.toStdString());
+        EXPECT_EQ(tags.count(QRegularExpression(" Model +: ")), 3);
+        EXPECT_EQ(tags.count(QRegularExpression(" DateTimeOriginal +: ")), 3);
+        for (const char* gone :
+             {" GPSLatitude +: ", " SerialNumber +: ", " Artist +: ", " Creator +: "}) {
+            EXPECT_EQ(tags.contains(QRegularExpression(gone)), !withoutPrivate) << gone;
+        }
+        if (withoutPrivate) {
+            EXPECT_FALSE(tags.contains(QRegularExpression(" (City|By-line|OwnerName) +: ")));
         }
     }
 }

@@ -1,62 +1,22 @@
 // Mirrored folders, template names and shards, through the walk and the exporter together.
 
-#include "core/batch/AppData.h"
 #include "core/batch/ImportWalker.h"
-#include "core/batch/ProcessingErrors.h"
-#include "core/export/BatchExporter.h"
-#include "core/imaging/Effects.h"
-#include "tests/core/TestImages.h"
-
-#include <QDir>
-#include <QDirIterator>
-#include <QFile>
-#include <gtest/gtest.h>
-#include <map>
+#include "tests/core/export/ExportTestFixture.h"
 
 using namespace vantrel;
 using namespace vantrel::test;
 
 namespace {
 
-// Every file under `folder` by its path relative to it, with its bytes.
-std::map<QString, QByteArray> treeOf(const QString& folder) {
-    std::map<QString, QByteArray> tree;
-    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
-        tree[QDir(folder).relativeFilePath(path)] = file.readAll();
-    }
-    return tree;
-}
-
-QStringList namesOf(const std::map<QString, QByteArray>& tree) {
-    QStringList names;
-    for (const auto& [name, bytes] : tree) {
-        names.append(name);
-    }
-    return names;
-}
-
-class OutputLayoutTest : public ::testing::Test {
+class OutputLayoutTest : public ExportTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(sources.isValid());
-        ASSERT_TRUE(destination.isValid());
-        Effects::sharedEffects().resetEffects();
-        ProcessingErrors::errors().clearErrors();
+        ExportTest::SetUp();
         Effects::sharedEffects().setRotationDegrees(90.0f); // outputs differ from the sources
-    }
-    void TearDown() override {
-        Effects::sharedEffects().resetEffects();
-        ProcessingErrors::errors().clearErrors();
     }
 
     std::string photo(const std::string& path, int width = 24) {
-        const QString folder = QFileInfo(sources.filePath(QString::fromStdString(path))).path();
-        QDir().mkpath(folder);
+        QDir().mkpath(QFileInfo(sources.filePath(QString::fromStdString(path))).path());
         return writeQuadrantPhoto(sources, path, width, 16);
     }
 
@@ -68,47 +28,37 @@ protected:
         updateDatasource(data);
         return std::move(data.currentImages());
     }
-
-    ExportSettings settings() const {
-        ExportSettings s;
-        s.destination = destination.path().toStdString();
-        s.targetFolderName = "Run";
-        s.outputType = OutputType::Jpg;
-        s.jobs = 2;
-        return s;
+    ExportOutcome walkAndRun(const ExportSettings& s, const std::vector<std::string>& paths) {
+        ImageList images = walk(paths);
+        return run(s, images);
     }
 
     QString into(const QString& name) const {
         QDir(destination.path()).mkpath(name);
         return destination.filePath(name);
     }
-
-    QTemporaryDir sources;
-    QTemporaryDir destination;
-    std::atomic<bool> stop{false};
 };
 
 TEST_F(OutputLayoutTest, MirroredTreeKeepsItsFoldersAndNeverLeavesTheExportFolder) {
-    photo("card/2026/06-Rome/IMG_0001.jpg");
-    photo("card/2026/07-Alps/IMG_0001.jpg");
-    photo("card/2026/07-Alps/IMG_0001.png"); // the same output name in the same folder
-    photo("card/new\nline/-dash.jpg");
-    photo("card/..dots/a.jpg");
-    photo("outside/o.jpg");
+    for (const char* path :
+         {"card/2026/06-Rome/IMG_0001.jpg", "card/2026/07-Alps/IMG_0001.jpg",
+          "card/2026/07-Alps/IMG_0001.png", // the same output name in the same folder
+          "card/new\nline/-dash.jpg", "card/..dots/a.jpg", "outside/o.jpg"}) {
+        photo(path);
+    }
     const QString card = sources.filePath("card");
     // A link to a folder elsewhere is walked under its own name; a link back up is not
     // walked twice.
     ASSERT_TRUE(QFile::link(sources.filePath("outside"), card + "/link"));
     ASSERT_TRUE(QFile::link(card, card + "/2026/loop"));
     const std::string single = photo("single.jpg");
-    // "card/." names the folder card all the same.
-    ImageList images = walk({card.toStdString() + "/.", single});
 
-    ExportSettings s = settings();
+    ExportSettings s = settings(OutputType::Jpg);
     s.keepFolders = true;
-    const ExportOutcome outcome = BatchExporter(s, stop).run(images);
-    EXPECT_EQ(outcome.written, 7) << ProcessingErrors::errors().errorMessage().toStdString();
-    EXPECT_EQ(namesOf(treeOf(QString::fromStdString(outcome.exportFolder))),
+    // "card/." names the folder card all the same.
+    const ExportOutcome outcome = walkAndRun(s, {card.toStdString() + "/.", single});
+    EXPECT_EQ(outcome.written, 7) << report();
+    EXPECT_EQ(namesIn(outcome.exportFolder),
               (QStringList{"card/..dots/a.jpg", "card/2026/06-Rome/IMG_0001.jpg",
                            "card/2026/07-Alps/IMG_0001-1.jpg", "card/2026/07-Alps/IMG_0001.jpg",
                            "card/link/o.jpg", "card/new\nline/-dash.jpg", "single.jpg"}));
@@ -117,11 +67,9 @@ TEST_F(OutputLayoutTest, MirroredTreeKeepsItsFoldersAndNeverLeavesTheExportFolde
     EXPECT_EQ(QDir(sources.filePath("outside")).entryList(QDir::Files), QStringList{"o.jpg"});
 
     // Without the choice, the same photos land side by side as before.
-    ImageList flat = walk({card.toStdString(), single});
-    const ExportOutcome flatOutcome = BatchExporter(settings(), stop).run(flat);
-    EXPECT_EQ(namesOf(treeOf(QString::fromStdString(flatOutcome.exportFolder))).size(), 7);
-    EXPECT_TRUE(
-        QFile::exists(QString::fromStdString(flatOutcome.exportFolder) + "/IMG_0001-2.jpg"));
+    const ExportOutcome flat = walkAndRun(settings(OutputType::Jpg), {card.toStdString(), single});
+    EXPECT_EQ(namesIn(flat.exportFolder).size(), 7);
+    EXPECT_TRUE(QFile::exists(QString::fromStdString(flat.exportFolder) + "/IMG_0001-2.jpg"));
 }
 
 TEST_F(OutputLayoutTest, ALinkOrFileWhereAFolderBelongsIsRefusedNotFollowed) {
@@ -131,11 +79,10 @@ TEST_F(OutputLayoutTest, ALinkOrFileWhereAFolderBelongsIsRefusedNotFollowed) {
     const QString target = into("Existing");
     // Someone left a link named like the walked folder in the folder we fill.
     ASSERT_TRUE(QFile::link(sources.filePath("elsewhere"), target + "/card"));
-    ImageList images = walk({sources.filePath("card").toStdString()});
-    ExportSettings s = settings();
+    ExportSettings s = settings(OutputType::Jpg);
     s.keepFolders = true;
     s.intoFolder = target.toStdString();
-    const ExportOutcome outcome = BatchExporter(s, stop).run(images);
+    const ExportOutcome outcome = walkAndRun(s, {sources.filePath("card").toStdString()});
     EXPECT_EQ(outcome.written, 0);
     EXPECT_EQ(outcome.failed, 2);
     EXPECT_TRUE(QDir(sources.filePath("elsewhere")).isEmpty());
@@ -159,40 +106,36 @@ TEST_F(OutputLayoutTest, ShardsTogetherWriteWhatOneRunWrites) {
         paths.push_back(photo("p" + std::to_string(i) + ".png", 18 + i));
     }
     for (const bool fromTemplate : {false, true}) {
-        ExportSettings s = settings();
+        SCOPED_TRACE(fromTemplate);
+        const QString suffix = fromTemplate ? "-t" : "";
+        ExportSettings s = settings(OutputType::Jpg);
         s.useNameTemplate = fromTemplate;
         s.nameTemplate = "{name}_{w}x{h}_{n}";
-
-        s.intoFolder = into(fromTemplate ? "one-t" : "one").toStdString();
-        ImageList whole = walk(paths);
-        EXPECT_EQ(BatchExporter(s, stop).run(whole).written, 11);
+        s.intoFolder = into("one" + suffix).toStdString();
+        EXPECT_EQ(walkAndRun(s, paths).written, 11);
         const auto expected = treeOf(QString::fromStdString(s.intoFolder));
         ASSERT_EQ(expected.size(), 11U);
 
-        s.intoFolder = into(fromTemplate ? "shards-t" : "shards").toStdString();
+        s.intoFolder = into("shards" + suffix).toStdString();
         s.shards = 3;
         long photos = 0;
-        for (int shard = 1; shard <= 3; ++shard) {
-            s.shard = shard;
-            ImageList list = walk(paths);
-            photos += BatchExporter(s, stop).run(list).photos;
+        for (s.shard = 1; s.shard <= 3; ++s.shard) {
+            photos += walkAndRun(s, paths).photos;
         }
         EXPECT_EQ(photos, 12);
-        EXPECT_TRUE(treeOf(QString::fromStdString(s.intoFolder)) == expected) << fromTemplate;
+        EXPECT_TRUE(treeOf(QString::fromStdString(s.intoFolder)) == expected);
 
         // A shard that failed is run again over the whole list: only what is missing is made.
-        s.intoFolder = into(fromTemplate ? "retry-t" : "retry").toStdString();
+        s.intoFolder = into("retry" + suffix).toStdString();
         s.shard = 2;
-        ImageList first = walk(paths);
-        const long firstWritten = BatchExporter(s, stop).run(first).written;
+        const long firstWritten = walkAndRun(s, paths).written;
         s.shard = 1;
         s.shards = 1;
         s.skipExisting = true;
-        ImageList again = walk(paths);
-        const ExportOutcome retry = BatchExporter(s, stop).run(again);
+        const ExportOutcome retry = walkAndRun(s, paths);
         EXPECT_EQ(retry.skipped, firstWritten);
         EXPECT_EQ(retry.written, 11 - firstWritten);
-        EXPECT_TRUE(treeOf(QString::fromStdString(s.intoFolder)) == expected) << fromTemplate;
+        EXPECT_TRUE(treeOf(QString::fromStdString(s.intoFolder)) == expected);
         ProcessingErrors::errors().clearErrors();
     }
     EXPECT_TRUE(QFile::exists(destination.filePath("one/IMG_1-2.jpg")));

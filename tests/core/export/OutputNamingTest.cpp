@@ -27,28 +27,29 @@ bool isDirectory(const std::string& path) {
 }
 
 TEST(OutputNaming, TitlesAreExact) {
-    for (OutputType type :
-         {OutputType::OriginalFileType, OutputType::Jpg, OutputType::Png, OutputType::Tiff}) {
-        EXPECT_EQ(outputTypeFromTitle(outputTypeTitle(type)), type);
+    for (const char* title : {"Original File Type", "JPG", "PNG", "TIFF", "WebP", "AVIF"}) {
+        const auto type = outputTypeFromTitle(title);
+        ASSERT_TRUE(type) << title;
+        EXPECT_STREQ(outputTypeTitle(*type), title);
     }
-    EXPECT_EQ(std::string(outputTypeTitle(OutputType::OriginalFileType)), "Original File Type");
-    for (const char* other : {"jpg", "Tiff", "JPEG", "PNG ", ""}) {
+    for (const char* other : {"jpg", "Tiff", "JPEG", "PNG ", "", "webp"}) {
         EXPECT_FALSE(outputTypeFromTitle(other)) << other;
     }
 }
 
 TEST(OutputNaming, SerialIsAsWideAsThePhotoCount) {
-    const auto name = [](long index, long count) {
-        return lastPathComponent(newNameOutputPath("/out", "Holiday", index, count, "jpg"));
-    };
-    EXPECT_EQ(name(0, 12), "Holiday_01.jpg");
-    EXPECT_EQ(name(11, 12), "Holiday_12.jpg");
-    EXPECT_EQ(name(0, 9), "Holiday_1.jpg");
-    EXPECT_EQ(name(8, 9), "Holiday_9.jpg");
-    EXPECT_EQ(name(0, 99), "Holiday_01.jpg");
-    EXPECT_EQ(name(98, 99), "Holiday_99.jpg");
-    EXPECT_EQ(name(0, 100), "Holiday_001.jpg");
-    EXPECT_EQ(name(99, 100), "Holiday_100.jpg");
+    const struct {
+        long index;
+        long count;
+        const char* name;
+    } cases[] = {{0, 12, "Holiday_01.jpg"},   {11, 12, "Holiday_12.jpg"},
+                 {0, 9, "Holiday_1.jpg"},     {8, 9, "Holiday_9.jpg"},
+                 {0, 99, "Holiday_01.jpg"},   {98, 99, "Holiday_99.jpg"},
+                 {0, 100, "Holiday_001.jpg"}, {99, 100, "Holiday_100.jpg"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(lastPathComponent(newNameOutputPath("/out", "Holiday", c.index, c.count, "jpg")),
+                  c.name);
+    }
     EXPECT_EQ(numberFormatSerilized(7, 1000), "0007");
     EXPECT_EQ(numberFormatSerilized(12345, 9), "12345");
     EXPECT_EQ(newNameOutputPath("/out/", "", 0, 3, "png"), "/out/Image_1.png");
@@ -65,37 +66,41 @@ TEST(OutputNaming, NewNameNeverLeavesTheFolder) {
     EXPECT_EQ(newNameOutputPath("/out", "a/b", 1, 12, "jpg"), "/out/a_b_02.jpg");
 }
 
-struct SourceCase {
-    OutputType type;
-    std::string title;
-    std::string fileName;
-    Encoding encoding;
-};
-
 TEST(OutputNaming, SourceNamesWithTheirTypeAndEncoder) {
-    const SourceCase cases[] = {
-        {OutputType::Png, "IMG_0001.JPG", "IMG_0001.png", Encoding::Png},
-        {OutputType::Tiff, "IMG_0001.JPG", "IMG_0001.tiff", Encoding::Tiff},
-        {OutputType::Jpg, "scan.tif", "scan.jpg", Encoding::Jpeg},
-        {OutputType::OriginalFileType, "IMG_0001.JPG", "IMG_0001.JPG", Encoding::Jpeg},
-        {OutputType::OriginalFileType, "shot.Jpeg", "shot.Jpeg", Encoding::Jpeg},
-        {OutputType::OriginalFileType, "scan.tif", "scan.tif", Encoding::Tiff},
-        {OutputType::OriginalFileType, "pic.png", "pic.png", Encoding::Png},
-        {OutputType::OriginalFileType, "photo.final.jpg", "photo.final.jpg", Encoding::Jpeg},
+    using enum OutputType;
+    const struct {
+        OutputType type;
+        const char* title;
+        const char* fileName;
+        Encoding encoding;
+    } cases[] = {
+        {Png, "IMG_0001.JPG", "IMG_0001.png", Encoding::Png},
+        {Tiff, "IMG_0001.JPG", "IMG_0001.tiff", Encoding::Tiff},
+        {Jpg, "scan.tif", "scan.jpg", Encoding::Jpeg},
+        {WebP, "IMG_1.JPG", "IMG_1.webp", Encoding::WebP},
+        {Avif, "IMG_1.heic", "IMG_1.avif", Encoding::Avif},
+        {OriginalFileType, "IMG_0001.JPG", "IMG_0001.JPG", Encoding::Jpeg},
+        {OriginalFileType, "shot.Jpeg", "shot.Jpeg", Encoding::Jpeg},
+        {OriginalFileType, "scan.tif", "scan.tif", Encoding::Tiff},
+        {OriginalFileType, "pic.png", "pic.png", Encoding::Png},
+        {OriginalFileType, "photo.final.jpg", "photo.final.jpg", Encoding::Jpeg},
+        {OriginalFileType, "IMG_1.HEIC", "IMG_1.HEIC", Encoding::Heic},
+        {OriginalFileType, "IMG_1.heif", "IMG_1.heif", Encoding::Heic},
+        {OriginalFileType, "IMG_1.avif", "IMG_1.avif", Encoding::Avif},
+        {OriginalFileType, "IMG_1.WebP", "IMG_1.WebP", Encoding::WebP},
         // Encoded as TIFF, so named so, not "notes.notes" or "odd.bmp".
-        {OutputType::OriginalFileType, "notes", "notes.tiff", Encoding::Tiff},
-        {OutputType::OriginalFileType, "trailing.", "trailing.tiff", Encoding::Tiff},
-        {OutputType::OriginalFileType, "odd.bmp", "odd.tiff", Encoding::Tiff},
+        {OriginalFileType, "notes", "notes.tiff", Encoding::Tiff},
+        {OriginalFileType, "trailing.", "trailing.tiff", Encoding::Tiff},
+        {OriginalFileType, "odd.bmp", "odd.tiff", Encoding::Tiff},
+        {OriginalFileType, "IMG_1.gif", "IMG_1.tiff", Encoding::Tiff},
     };
-    for (const SourceCase& c : cases) {
+    for (const auto& c : cases) {
         const std::string path =
             sourceNameOutputPath("/data/trip.jpeg", c.title, fileExtentionAtIndex(c.type, c.title));
-        EXPECT_EQ(path, "/data/trip.jpeg/" + c.fileName) << c.title;
+        EXPECT_EQ(path, std::string("/data/trip.jpeg/") + c.fileName) << c.title;
         EXPECT_EQ(encodingFor(c.type, path), c.encoding) << c.title;
     }
-}
-
-TEST(OutputNaming, OddBytesInNamesPassThrough) {
+    // Odd bytes in names pass through.
     const std::string title = "-\xff\xfe caf\xc3\xa9 \"q\" 'q'\n\xe5\x86\x99\xe7\x9c\x9f.jpg";
     const std::string base = title.substr(0, title.size() - 4);
     EXPECT_EQ(sourceNameOutputPath("/out", title, "png"), "/out/" + base + ".png");
@@ -148,11 +153,10 @@ TEST(ExportFolder, DestinationIsStandardisedAndCreated) {
     EXPECT_TRUE(result.created);
     EXPECT_EQ(result.path, root + "/b/c/Out");
     EXPECT_TRUE(isDirectory(result.path));
-
-    const std::string previous = std::filesystem::current_path();
-    ASSERT_EQ(::chdir((root + "/b").c_str()), 0);
-    result = createExportFolder("c/../d", "Out", exportDay);
-    ASSERT_EQ(::chdir(previous.c_str()), 0);
+    {
+        const test::ScopedWorkingFolder working(root + "/b", root + "/b");
+        result = createExportFolder("c/../d", "Out", exportDay);
+    }
     EXPECT_EQ(result.path, root + "/b/d/Out");
     EXPECT_TRUE(isDirectory(result.path));
 }
@@ -161,12 +165,12 @@ TEST(ExportFolder, UnusableDestinationIsLoggedAndReported) {
     QTemporaryDir temp;
     const std::string file = temp.path().toStdString() + "/file.txt";
     std::ofstream(file) << "text";
-    const std::string expected = file + "/sub/Export_2026-12-05";
     for (const std::string& destination : {file + "/sub", std::string()}) {
         test::LogCapture log;
         const ExportFolderResult result = createExportFolder(destination, "", exportDay);
         EXPECT_FALSE(result.created);
-        const std::string tried = destination.empty() ? "Export_2026-12-05" : expected;
+        const std::string tried =
+            destination.empty() ? "Export_2026-12-05" : file + "/sub/Export_2026-12-05";
         EXPECT_EQ(result.path, tried);
         EXPECT_TRUE(log.contains("Error: Create folder failed " + QString::fromStdString(tried)));
     }
