@@ -99,10 +99,12 @@ void listDepthFirst(const std::string& folder, std::vector<std::string>& out) {
 
 // A walk as the import makes it, with what it staged and what it logged.
 struct Walk {
+    explicit Walk(ImportWalker::ProgressCallback progress = {})
+        : walker(data, stop, std::move(progress)) {}
     AppData data;
     std::atomic<bool> stop{false};
     LogCapture log;
-    ImportWalker walker{data, stop};
+    ImportWalker walker;
 };
 
 // Root reads any folder through these two capabilities; they are per thread on Linux.
@@ -232,23 +234,20 @@ TEST(ImportWalker, ProgressCountsEachFolderEntryTwice) {
     tree.folderWith("three", {"a.jpg", "b.txt", "c.png"});
     const std::string single = tree.file("single.jpg");
 
-    AppData data;
-    std::atomic<bool> stop{false};
     std::vector<std::pair<long, long>> reports;
     const auto report = [&](long counter, long total) {
         reports.emplace_back(counter, total);
     };
-    ImportWalker folderWalker(data, stop, report);
-    folderWalker.addImagesWithPath(tree.path("three"), false);
+    Walk folder(report);
+    folder.walker.addImagesWithPath(tree.path("three"), false);
     ASSERT_FALSE(reports.empty());
     EXPECT_EQ(reports.front(), std::make_pair(0L, 3L));
     EXPECT_EQ(reports.back(), std::make_pair(6L, 6L));
-    EXPECT_EQ(folderWalker.addingImagesCounter(), 6);
-    EXPECT_EQ(folderWalker.numberOfFilesToAdd(), 6);
+    EXPECT_EQ(folder.walker.addingImagesCounter(), 6);
+    EXPECT_EQ(folder.walker.numberOfFilesToAdd(), 6);
 
     reports.clear();
-    ImportWalker fileWalker(data, stop, report);
-    fileWalker.addImagesWithPaths({single});
+    Walk(report).walker.addImagesWithPaths({single});
     EXPECT_EQ(reports, (std::vector<std::pair<long, long>>{{1, 1}, {2, 2}}));
 }
 
@@ -387,11 +386,9 @@ TEST(ImportWalker, TreesDeeperThanPathMaxAreWalked) {
 
 TEST(ImportWalker, UpdateDatasourceAppendsStagedPhotosInOrder) {
     AppData data;
-    for (const char* path : {"/p/1.jpg", "/p/2.jpg"}) {
-        data.currentImages().push_back(std::make_unique<Image>(path));
-    }
-    for (const char* path : {"/p/3.jpg", "/p/4.jpg", "/p/5.jpg"}) {
-        data.importedImages().push_back(std::make_unique<Image>(path));
+    for (const char* path : {"/p/1.jpg", "/p/2.jpg", "/p/3.jpg", "/p/4.jpg", "/p/5.jpg"}) {
+        auto& list = path[3] < '3' ? data.currentImages() : data.importedImages();
+        list.push_back(std::make_unique<Image>(path));
     }
     updateDatasource(data);
     EXPECT_EQ(

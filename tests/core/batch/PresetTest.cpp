@@ -1,5 +1,6 @@
 #include "core/batch/PresetFormat.h"
 #include "core/batch/PresetStore.h"
+#include "tests/core/TestImages.h"
 
 #include <QDir>
 #include <QFile>
@@ -233,13 +234,10 @@ TEST(PresetStore, SavesListsFindsAndDeletes) {
 }
 
 TEST(PresetStore, FolderFollowsXdgConfigHome) {
-    const QByteArray before = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", "/tmp/config");
+    const test::ScopedEnvironment config("XDG_CONFIG_HOME", "/tmp/config");
     EXPECT_EQ(presetsFolder(), "/tmp/config/Vantrel/presets");
     qunsetenv("XDG_CONFIG_HOME");
     EXPECT_EQ(presetsFolder(), qgetenv("HOME").toStdString() + "/.config/Vantrel/presets");
-    if (!before.isNull())
-        qputenv("XDG_CONFIG_HOME", before);
 }
 
 } // namespace
