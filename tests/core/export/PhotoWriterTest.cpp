@@ -52,6 +52,10 @@ std::string exportAs(const QTemporaryDir& dir, const VImage& photo, Encoding enc
     return published.value_or(std::string());
 }
 
+// The three encoders with the extension their outputs get.
+constexpr std::pair<Encoding, const char*> kEncodings[] = {
+    {Encoding::Jpeg, "jpg"}, {Encoding::Png, "png"}, {Encoding::Tiff, "tif"}};
+
 VImage loadStrictly(const std::string& path) {
     return VImage::new_from_file(path.c_str(),
                                  VImage::option()->set("fail_on", VIPS_FAIL_ON_WARNING));
@@ -70,18 +74,27 @@ VImage sixteenBitWithAlpha() {
         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_RGB16));
 }
 
-TEST(PhotoWriter, EachEncodingReadsBackAsWritten) {
-    QTemporaryDir dir;
-    const VImage quadrants = loadPixels(writeQuadrantPhoto(dir, "q.png", 64, 48));
-    const VImage coordinates = loadPixels(writeCoordinatePhoto(dir, "c.png", 300, 200));
-    QTemporaryDir out;
+// Each test writes into `out`; its sources, when it makes any, go to `dir`.
+class PhotoWriter : public ::testing::Test {
+protected:
+    VImage quadrants(int width, int height) {
+        return loadPixels(writeQuadrantPhoto(dir, "q.png", width, height));
+    }
 
-    const VImage jpeg = loadStrictly(exportAs(out, quadrants, Encoding::Jpeg, "q.jpg"));
+    QTemporaryDir dir;
+    QTemporaryDir out;
+};
+
+TEST_F(PhotoWriter, EachEncodingReadsBackAsWritten) {
+    const VImage quadrantPhoto = quadrants(64, 48);
+    const VImage coordinates = loadPixels(writeCoordinatePhoto(dir, "c.png", 300, 200));
+
+    const VImage jpeg = loadStrictly(exportAs(out, quadrantPhoto, Encoding::Jpeg, "q.jpg"));
     EXPECT_STREQ(jpeg.get_string("vips-loader"), "jpegload");
     EXPECT_EQ(jpeg.width(), 64);
     EXPECT_EQ(jpeg.height(), 48);
     EXPECT_EQ(jpeg.bands(), 3);
-    EXPECT_LT(relativeRmse(jpeg, quadrants), 0.03);
+    EXPECT_LT(relativeRmse(jpeg, quadrantPhoto), 0.03);
 
     for (auto [encoding, name, loader] : {std::tuple{Encoding::Png, "c.png", "pngload"},
                                           std::tuple{Encoding::Tiff, "c.tiff", "tiffload"}}) {
@@ -99,8 +112,7 @@ TEST(PhotoWriter, EachEncodingReadsBackAsWritten) {
     }
 }
 
-TEST(PhotoWriter, JpegIsEightBitSrgbOnWhiteWhilePngAndTiffKeepDepthAndAlpha) {
-    QTemporaryDir out;
+TEST_F(PhotoWriter, JpegIsEightBitSrgbOnWhiteWhilePngAndTiffKeepDepthAndAlpha) {
     const VImage photo = sixteenBitWithAlpha();
 
     const VImage jpeg = loadStrictly(exportAs(out, photo, Encoding::Jpeg, "a.jpg"));
@@ -123,8 +135,7 @@ TEST(PhotoWriter, JpegIsEightBitSrgbOnWhiteWhilePngAndTiffKeepDepthAndAlpha) {
     }
 }
 
-TEST(PhotoWriter, JpegQualityIsUsed) {
-    QTemporaryDir out;
+TEST_F(PhotoWriter, JpegQualityIsUsed) {
     const VImage photo = loadPixels(testdataPath("real/jpeg/cameras/exif-org/canon-ixus.jpg"));
     const auto sizeAt = [&](int quality) {
         const std::string name = "q" + std::to_string(quality) + ".jpg";
@@ -137,20 +148,17 @@ TEST(PhotoWriter, JpegQualityIsUsed) {
     EXPECT_LT(sizeAt(0), sizeAt(10));
 }
 
-TEST(PhotoWriter, SourceMetadataIsLeftOutButTheProfileKept) {
+TEST_F(PhotoWriter, SourceMetadataIsLeftOutButTheProfileKept) {
     // EXIF with a thumbnail, XMP, IPTC and a profile; EXIF with Orientation=6 and a profile.
     // Pixels are written as stored, so the tag would turn them a second time.
-    QTemporaryDir out;
     for (const char* source :
          {"real/jpeg/quirks/BlueSquare-xmp.jpg", "real/jpeg/orientation/vips-rotation-6.jpg"}) {
         const VImage photo = loadPixels(testdataPath(source));
         const QByteArray profile = profileOf(photo);
         ASSERT_FALSE(profile.isEmpty());
-        for (auto [encoding, name] :
-             {std::pair{Encoding::Jpeg, "m.jpg"}, std::pair{Encoding::Png, "m.png"},
-              std::pair{Encoding::Tiff, "m.tif"}}) {
-            SCOPED_TRACE(std::string(source) + " as " + name);
-            const std::string path = exportAs(out, photo, encoding, name);
+        for (auto [encoding, extension] : kEncodings) {
+            SCOPED_TRACE(std::string(source) + " as " + extension);
+            const std::string path = exportAs(out, photo, encoding, std::string("m.") + extension);
             const VImage back = loadStrictly(path);
             for (const char* field : {VIPS_META_EXIF_NAME, VIPS_META_XMP_NAME, VIPS_META_IPTC_NAME,
                                       "jpeg-thumbnail-data"}) {
@@ -164,18 +172,15 @@ TEST(PhotoWriter, SourceMetadataIsLeftOutButTheProfileKept) {
     }
 }
 
-TEST(PhotoWriter, OtherColourSpacesBecomeSrgbWithoutTheirOldProfile) {
+TEST_F(PhotoWriter, OtherColourSpacesBecomeSrgbWithoutTheirOldProfile) {
     const VImage cmyk = loadPixels(testdataPath("real/jpeg/quirks/pillow-cmyk.jpg"));
     ASSERT_EQ(cmyk.interpretation(), VIPS_INTERPRETATION_CMYK);
     const VImage rgb = loadPixels(testdataPath("real/jpeg/quirks/BlueSquare-xmp.jpg"));
     // Lab pixels that still carry the profile of the RGB photo they came from.
     const VImage lab = rgb.colourspace(VIPS_INTERPRETATION_LAB);
     ASSERT_FALSE(profileOf(lab).isEmpty());
-    QTemporaryDir out;
-    for (Encoding encoding : {Encoding::Jpeg, Encoding::Png, Encoding::Tiff}) {
-        const std::string name = encoding == Encoding::Jpeg  ? "k.jpg"
-                                 : encoding == Encoding::Png ? "k.png"
-                                                             : "k.tif";
+    for (auto [encoding, extension] : kEncodings) {
+        const std::string name = std::string("k.") + extension;
         SCOPED_TRACE(name);
         const VImage fromCmyk = loadStrictly(exportAs(out, cmyk, encoding, name));
         EXPECT_EQ(fromCmyk.bands(), 3);
@@ -213,12 +218,11 @@ VImage inSrgbThroughItsProfile(const VImage& photo) {
                                VImage::option()->set("embedded", true)->set("depth", depth));
 }
 
-TEST(PhotoWriter, AProfilePngCannotCarryIsAppliedAndSrgbEmbeddedInstead) {
+TEST_F(PhotoWriter, AProfilePngCannotCarryIsAppliedAndSrgbEmbeddedInstead) {
     const VImage photo = loadPixels(testdataPath("real/png/photos/exiv2-imagemagick-text.png"));
     const QByteArray profile = profileOf(photo);
     ASSERT_FALSE(profile.isEmpty());
     const VImage inSrgb = inSrgbThroughItsProfile(photo);
-    QTemporaryDir out;
 
     const VImage png = loadStrictly(exportAs(out, photo, Encoding::Png, "m.png"));
     EXPECT_EQ(profileOf(png), profileOf(inSrgb));
@@ -234,10 +238,9 @@ TEST(PhotoWriter, AProfilePngCannotCarryIsAppliedAndSrgbEmbeddedInstead) {
     }
 }
 
-TEST(PhotoWriter, PixelsKeepTheirColoursWhenPngRefusesTheirProfile) {
-    QTemporaryDir dir;
-    const VImage quadrants = loadPixels(writeQuadrantPhoto(dir, "q.png", 32, 24));
-    const VImage grey = quadrants.colourspace(VIPS_INTERPRETATION_B_W);
+TEST_F(PhotoWriter, PixelsKeepTheirColoursWhenPngRefusesTheirProfile) {
+    const VImage quadrantPhoto = quadrants(32, 24);
+    const VImage grey = quadrantPhoto.colourspace(VIPS_INTERPRETATION_B_W);
     const QByteArray adobeRgb =
         profileOf(loadPixels(testdataPath("real/jpeg/cameras/exiv2/Reagan.jpg")));
     const QByteArray gray =
@@ -248,13 +251,12 @@ TEST(PhotoWriter, PixelsKeepTheirColoursWhenPngRefusesTheirProfile) {
         QByteArray profile;
         double shift; // how far the conversion moves these pixels at least
     } photos[] = {
-        {"8-bit RGB", quadrants, adobeRgb, 0.05},
+        {"8-bit RGB", quadrantPhoto, adobeRgb, 0.05},
         {"16-bit RGB with alpha", sixteenBitWithAlpha(), adobeRgb, 0.01},
         // This grey profile's curve is sRGB's: the values stay, but in three bands.
         {"grey", grey, gray, 0.0},
         {"grey with alpha", grey.bandjoin_const({128.0}), gray, 0.0},
     };
-    QTemporaryDir out;
     for (const auto& photo : photos) {
         SCOPED_TRACE(photo.what);
         // lcms goes by the profile's tags, so the rounded header changes nothing.
@@ -276,10 +278,8 @@ TEST(PhotoWriter, PixelsKeepTheirColoursWhenPngRefusesTheirProfile) {
     }
 }
 
-TEST(PhotoWriter, TakenNamesGetTheNextFreeNumber) {
-    QTemporaryDir dir;
-    const VImage photo = loadPixels(writeQuadrantPhoto(dir, "q.png", 8, 8));
-    QTemporaryDir out;
+TEST_F(PhotoWriter, TakenNamesGetTheNextFreeNumber) {
+    const VImage photo = quadrants(8, 8);
     QFile taken(QString::fromStdString(inFolder(out, "p.jpg")));
     ASSERT_TRUE(taken.open(QIODevice::WriteOnly));
     taken.write("not a photo");
@@ -304,10 +304,8 @@ TEST(PhotoWriter, TakenNamesGetTheNextFreeNumber) {
     EXPECT_EQ(why, "the photo has already been saved");
 }
 
-TEST(PhotoWriter, ParallelWritersNeverShareOrLoseAName) {
-    QTemporaryDir dir;
-    const VImage photo = loadPixels(writeQuadrantPhoto(dir, "q.png", 32, 24));
-    QTemporaryDir out;
+TEST_F(PhotoWriter, ParallelWritersNeverShareOrLoseAName) {
+    const VImage photo = quadrants(32, 24);
     constexpr int kWriters = 8;
     std::vector<std::string> names(kWriters);
     std::vector<std::thread> writers;
@@ -333,8 +331,7 @@ TEST(PhotoWriter, ParallelWritersNeverShareOrLoseAName) {
     }
 }
 
-TEST(PhotoWriter, FailedEncodeLeavesNoFile) {
-    QTemporaryDir out;
+TEST_F(PhotoWriter, FailedEncodeLeavesNoFile) {
     for (Encoding encoding : {Encoding::Jpeg, Encoding::Png, Encoding::Tiff}) {
         for (bool named : {false, true}) {
             // A load that failed once fails again without saying why, so each try loads anew.
@@ -350,8 +347,7 @@ TEST(PhotoWriter, FailedEncodeLeavesNoFile) {
     }
 }
 
-TEST(PhotoWriter, UnwritableFolderGivesTheReason) {
-    QTemporaryDir dir;
+TEST_F(PhotoWriter, UnwritableFolderGivesTheReason) {
     const std::string file = writeQuadrantPhoto(dir, "q.png", 8, 8);
     const VImage photo = loadPixels(file);
     for (bool named : {false, true}) {
@@ -372,14 +368,13 @@ TEST(PhotoWriter, UnwritableFolderGivesTheReason) {
     EXPECT_TRUE(pending->publish(inFolder(dir, "p.png"), collisionCandidate, &why));
 }
 
-TEST(PhotoWriter, WriteFailingMidwayLeavesNoFile) {
+TEST_F(PhotoWriter, WriteFailingMidwayLeavesNoFile) {
     // A file size limit fails writes the way a full disk does, after part of the file.
     const VImage photo =
         (VImage::gaussnoise(400, 300, VImage::option()->set("sigma", 60.0))
              .bandjoin({VImage::gaussnoise(400, 300), VImage::gaussnoise(400, 300)}))
             .cast(VIPS_FORMAT_UCHAR)
             .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
-    QTemporaryDir out;
     std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
@@ -399,10 +394,8 @@ TEST(PhotoWriter, WriteFailingMidwayLeavesNoFile) {
     setrlimit(RLIMIT_FSIZE, &previous);
 }
 
-TEST(PhotoWriter, UnpublishedOutputsLeaveNothingBehind) {
-    QTemporaryDir dir;
-    const VImage photo = loadPixels(writeQuadrantPhoto(dir, "q.png", 8, 8));
-    QTemporaryDir out;
+TEST_F(PhotoWriter, UnpublishedOutputsLeaveNothingBehind) {
+    const VImage photo = quadrants(8, 8);
     for (bool named : {false, true}) {
         auto pending = encodeInto(out, photo, Encoding::Tiff, "tif", named);
         ASSERT_TRUE(pending);
@@ -414,10 +407,8 @@ TEST(PhotoWriter, UnpublishedOutputsLeaveNothingBehind) {
     EXPECT_TRUE(folderEntries(out).isEmpty());
 }
 
-TEST(PhotoWriter, NamedFileCanBeReplacedInPlaceUntilPublished) {
-    QTemporaryDir dir;
-    const VImage photo = loadPixels(writeQuadrantPhoto(dir, "q.png", 8, 8));
-    QTemporaryDir out;
+TEST_F(PhotoWriter, NamedFileCanBeReplacedInPlaceUntilPublished) {
+    const VImage photo = quadrants(8, 8);
     auto pending = encodeInto(out, photo, Encoding::Jpeg, "JPG", true);
     ASSERT_TRUE(pending);
     const QString path = QString::fromStdString(pending->path());
