@@ -136,12 +136,11 @@ TEST_F(ExiftoolRunner, CopiesTagsOntoEveryFormatUnderAnyNameAndLeavesSourcesAlon
     EXPECT_EQ(filesInTargetFolder(), expected);
 
     // A relative name is taken from the current folder, never as an option.
-    const fs::path previous = fs::current_path();
-    fs::current_path(folder());
-    const std::string relative = fs::path(target("-relative.jpg")).filename().string();
-    const std::string relativeOutcome = outcome(runner.transferTagsFrom(canonPhoto(), relative));
-    fs::current_path(previous);
-    EXPECT_EQ(relativeOutcome, "copied");
+    target("-relative.jpg");
+    {
+        const vantrel::test::ScopedWorkingFolder working(folder(), folder());
+        EXPECT_EQ(outcome(runner.transferTagsFrom(canonPhoto(), "-relative.jpg")), "copied");
+    }
     EXPECT_EQ(tagsOf(folder() + "/-relative.jpg"), kCanon);
     EXPECT_EQ(runner.startedProcesses(), 1);
 }
