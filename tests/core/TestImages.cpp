@@ -45,6 +45,34 @@ std::string writeQuadrantPhoto(const QTemporaryDir& dir, const std::string& name
     return path;
 }
 
+void EffectRecipe::apply(Effects& e) const {
+    e.resetEffects();
+    e.setBrightnessValue(brightness);
+    e.setContrastValue(contrast);
+    e.setSaturationValue(saturation);
+    e.setCropLeftPercentage(cropFraction[0]);
+    e.setCropRightPercentage(cropFraction[1]);
+    e.setCropTopPercentage(cropFraction[2]);
+    e.setCropBottomPercentage(cropFraction[3]);
+    e.setCropLeftPixels(cropPixels[0]);
+    e.setCropRightPixels(cropPixels[1]);
+    e.setCropTopPixels(cropPixels[2]);
+    e.setCropBottomPixels(cropPixels[3]);
+    e.setRotationDegrees(degrees);
+    e.setScaleXPercentage(scaleX);
+    e.setScaleYPercentage(scaleY);
+    e.setScaleXPixels(sizeX);
+    e.setScaleYPixels(sizeY);
+    e.setScaleXMaximumPixels(maximumX);
+    e.setScaleYMaximumPixels(maximumY);
+}
+
+VImage imageOf(const Bitmap& b) {
+    // A copy of the pixels (copy_memory() would keep pointing at them): the bitmap may go.
+    return VImage(vips_image_new_from_memory_copy(b.pixels.data(), b.pixels.size(), b.width,
+                                                  b.height, b.bands, VIPS_FORMAT_UCHAR));
+}
+
 VImage loadPixels(const std::string& path) {
     return VImage::new_from_file(path.c_str());
 }

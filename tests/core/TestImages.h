@@ -1,12 +1,14 @@
 #pragma once
 
 #include "core/imaging/Effects.h"
+#include "core/imaging/Picture.h"
 #include "tests/core/BombFiles.h"
 
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <array>
 #include <gtest/gtest.h>
 #include <string>
 #include <vips/vips8>
@@ -42,6 +44,36 @@ protected:
     QTemporaryDir dir;
     Effects& effects = Effects::sharedEffects();
 };
+
+// One set of effects, as the controls hold them.
+struct EffectRecipe {
+    const char* name = "";
+    float brightness = 0, contrast = 1, saturation = 1;
+    std::array<float, 4> cropFraction{}; // left, right, top, bottom
+    std::array<float, 4> cropPixels{};
+    float degrees = 0;
+    float scaleX = 1, scaleY = 1;
+    float sizeX = 0, sizeY = 0;
+    float maximumX = 0, maximumY = 0;
+
+    // Resets `e` and sets every field of the recipe.
+    void apply(Effects& e) const;
+};
+
+// Colour, a 5 % crop on every side and a quarter turn, to at most `maximum` pixels (0: none).
+inline EffectRecipe jobT(float maximum) {
+    return {.name = "job T",
+            .brightness = 0.1f,
+            .contrast = 1.1f,
+            .saturation = 1.2f,
+            .cropFraction = {0.05f, 0.05f, 0.05f, 0.05f},
+            .degrees = 90,
+            .maximumX = maximum,
+            .maximumY = maximum};
+}
+
+// A bitmap's pixels as an image, to compare with libvips' own results.
+vips::VImage imageOf(const Bitmap& bitmap);
 
 vips::VImage loadPixels(const std::string& path);
 std::vector<double> pixelAt(const vips::VImage& image, int x, int y);

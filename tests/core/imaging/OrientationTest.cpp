@@ -34,12 +34,6 @@ bool same(const VImage& a, const VImage& b) {
     return a.width() == b.width() && a.height() == b.height() && (a - b).abs().max() == 0;
 }
 
-VImage fromBitmap(const Bitmap& b) {
-    return VImage::new_from_memory(const_cast<unsigned char*>(b.pixels.data()), b.pixels.size(),
-                                   b.width, b.height, b.bands, VIPS_FORMAT_UCHAR)
-        .copy_memory();
-}
-
 // The worst of the four corners, a quarter of each side: what the orientation samples share.
 // Their middles differ (each shows its own tag's number).
 double cornerRmse(const VImage& a, const VImage& b) {
@@ -53,23 +47,9 @@ double cornerRmse(const VImage& a, const VImage& b) {
 }
 
 // A minimal EXIF block that says only the orientation.
-std::vector<unsigned char> exifWithOrientation(int orientation) {
-    return {'E',  'x',
-            'i',  'f',
-            0,    0,
-            'M',  'M',
-            0,    42,
-            0,    0,
-            0,    8,
-            0,    1,
-            0x01, 0x12,
-            0,    3,
-            0,    0,
-            0,    1,
-            0,    static_cast<unsigned char>(orientation),
-            0,    0,
-            0,    0,
-            0,    0};
+std::string exifWithOrientation(int orientation) {
+    return std::string("Exif\0\0MM\0\x2a\0\0\0\x08\0\x01\x01\x12\0\x03\0\0\0\x01\0", 25) +
+           char(orientation) + std::string(6, '\0');
 }
 
 // The stored pixels that the tag turns into `upright`.
@@ -90,7 +70,7 @@ VImage storedFor(const VImage& upright, int orientation) {
 std::string writeTagged(const QTemporaryDir& dir, const std::string& name, const VImage& upright,
                         int orientation) {
     VImage stored = storedFor(upright, orientation).copy();
-    const std::vector<unsigned char> exif = exifWithOrientation(orientation);
+    const std::string exif = exifWithOrientation(orientation);
     vips_image_set_blob_copy(stored.get_image(), VIPS_META_EXIF_NAME, exif.data(), exif.size());
     stored.set(VIPS_META_ORIENTATION, orientation);
     const std::string path = dir.path().toStdString() + "/" + name;
@@ -216,41 +196,25 @@ TEST_F(CameraOrientation, EffectsActOnThePhotoAsSeen) {
             .cast(VIPS_FORMAT_UCHAR)
             .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB));
     const std::string reference = writeTagged(dir, "upright.jpg", upright, 1);
-    const struct {
-        const char* name;
-        void (*set)(Effects&);
-    } recipes[] = {
-        {"none",
-         [](Effects&) {
-         }},
-        {"left and top crop",
-         [](Effects& e) {
-             e.setCropLeftPercentage(0.1f);
-             e.setCropTopPercentage(0.05f);
-         }},
-        {"pixel crop, quarter turn, size",
-         [](Effects& e) {
-             e.setCropRightPixels(64);
-             e.setCropBottomPixels(33);
-             e.setRotationDegrees(90);
-             e.setScaleXPixels(300);
-             e.setScaleYPixels(100);
-         }},
-        {"crop on decode blocks, shrunk decode",
-         [](Effects& e) {
-             e.setCropLeftPixels(64);
-             e.setCropTopPixels(32);
-             e.setScaleXMaximumPixels(120);
-             e.setScaleYMaximumPixels(120);
-         }},
+    const EffectRecipe recipes[] = {
+        {.name = "none"},
+        {.name = "left and top crop", .cropFraction = {0.1f, 0, 0.05f, 0}},
+        {.name = "pixel crop, quarter turn, size",
+         .cropPixels = {0, 64, 0, 33},
+         .degrees = 90,
+         .sizeX = 300,
+         .sizeY = 100},
+        {.name = "crop on decode blocks, shrunk decode",
+         .cropPixels = {64, 0, 32, 0},
+         .maximumX = 120,
+         .maximumY = 120},
     };
     for (int orientation = 1; orientation <= 8; ++orientation) {
         const std::string tagged =
             writeTagged(dir, "tagged" + std::to_string(orientation) + ".jpg", upright, orientation);
         for (const auto& recipe : recipes) {
             SCOPED_TRACE(std::to_string(orientation) + " / " + recipe.name);
-            effects.resetEffects();
-            recipe.set(effects);
+            recipe.apply(effects);
             Image expected(reference);
             Image actual(tagged);
             expected.applyEffectsForPreview(false);
@@ -265,7 +229,8 @@ TEST_F(CameraOrientation, EffectsActOnThePhotoAsSeen) {
 }
 
 // Every Landscape_N and Portrait_N exported with neutral effects, and with a left crop, is the
-// untagged sample; the metadata copy leaves no tag that would turn it again.
+// untagged sample, and so is its thumbnail; the metadata copy leaves no tag that would turn it
+// again.
 TEST_F(CameraOrientation, TheTaggedSamplesExportAsTheUntaggedOne) {
     std::vector<std::string> photos;
     for (const char* shape : {"Landscape_", "Portrait_"}) {
@@ -288,11 +253,20 @@ TEST_F(CameraOrientation, TheTaggedSamplesExportAsTheUntaggedOne) {
             EXPECT_LT(cornerRmse(seen, reference), 0.03);
             if (metadata) {
                 EXPECT_EQ(vips_image_get_orientation(output.get_image()), 1);
+                const std::string reference1 = sample(name.substr(0, name.find('_')) + "_1.jpg");
+                const auto thumbnail = makeThumbnail(sample(name), 120);
+                const VImage want = imageOf(*makeThumbnail(reference1, 120));
+                ASSERT_TRUE(thumbnail);
+                ASSERT_EQ(thumbnail->width, want.width());
+                ASSERT_EQ(thumbnail->height, want.height());
+                EXPECT_LT(relativeRmse(imageOf(*thumbnail), want), 0.05);
             }
         }
     }
 }
 
+// Exported and as thumbnails (turned clockwise, as the tag says: the samples above tell the
+// direction).
 TEST_F(CameraOrientation, CameraFilesTaggedSixComeOutStandingUp) {
     effects.setScaleXMaximumPixels(256);
     effects.setScaleYMaximumPixels(256);
@@ -308,9 +282,13 @@ TEST_F(CameraOrientation, CameraFilesTaggedSixComeOutStandingUp) {
         // libvips' own thumbnailer turns by the tag: the reference for the way up.
         const VImage expected =
             VImage::thumbnail(photo.c_str(), 256, VImage::option()->set("size", VIPS_SIZE_DOWN));
-        ASSERT_EQ(exported.width(), expected.width());
-        ASSERT_EQ(exported.height(), expected.height());
-        EXPECT_LT(relativeRmse(exported.extract_band(0), expected.extract_band(0)), 0.03);
+        const auto thumbnail = makeThumbnail(photo, 256);
+        ASSERT_TRUE(thumbnail);
+        for (const VImage& shown : {exported, imageOf(*thumbnail)}) {
+            ASSERT_EQ(shown.width(), expected.width());
+            ASSERT_EQ(shown.height(), expected.height());
+            EXPECT_LT(relativeRmse(shown.extract_band(0), expected.extract_band(0)), 0.03);
+        }
     }
 }
 
@@ -356,7 +334,7 @@ TEST_F(CameraOrientation, ThumbnailPreviewAndExportAgreeUnderEitherChoice) {
         EXPECT_EQ(size, seen);
         EXPECT_EQ(preview->header()->pixelSize(), seen);
         EXPECT_EQ(Image(photo).originalImage().pixelWidth(), seen.width);
-        const VImage grid = fromBitmap(*thumbnail);
+        const VImage grid = imageOf(*thumbnail);
         const VImage shown = preview->pixels()->render({double(grid.width()) / seen.width});
         ASSERT_EQ(grid.width(), exported.width());
         ASSERT_EQ(grid.height(), exported.height());

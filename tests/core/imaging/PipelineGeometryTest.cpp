@@ -61,62 +61,42 @@ TEST_F(PipelineGeometry, DefaultsKeepSizeAndEveryPixel) {
     EXPECT_EQ((out == in).min(), 255.0);
 }
 
-// Plain functions rather than member pointers: UBSan misreads calls through those.
-template <void (Effects::*set)(float)> void setter(Effects& e, float v) {
-    (e.*set)(v);
-}
-
 // Sizes, and which stored pixel lands in the top-left and bottom-right corners (unchecked
 // where resampling blends them).
 TEST_F(PipelineGeometry, EachStepPutsTheRightPixelsInTheRightPlaces) {
-    using Set = void (*)(Effects&, float);
     struct Case {
-        std::vector<std::pair<Set, float>> set;
+        EffectRecipe set;
         int width, height;
         std::pair<int, int> topLeft{-1, -1}, bottomRight{-1, -1};
     };
-    const Set fracL = &setter<&Effects::setCropLeftPercentage>;
-    const Set fracR = &setter<&Effects::setCropRightPercentage>;
-    const Set fracT = &setter<&Effects::setCropTopPercentage>;
-    const Set fracB = &setter<&Effects::setCropBottomPercentage>;
-    const Set pxL = &setter<&Effects::setCropLeftPixels>;
-    const Set pxB = &setter<&Effects::setCropBottomPixels>;
-    const Set turn = &setter<&Effects::setRotationDegrees>;
-    const Set factorX = &setter<&Effects::setScaleXPercentage>;
-    const Set factorY = &setter<&Effects::setScaleYPercentage>;
-    const Set sizeX = &setter<&Effects::setScaleXPixels>;
-    const Set sizeY = &setter<&Effects::setScaleYPixels>;
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
     const Case cases[] = {
-        {{{fracL, 0.25f}, {fracR, 0.25f}}, 500, 800, {250, 0}, {749, 799}},
+        {{.cropFraction = {0.25f, 0.25f, 0, 0}}, 500, 800, {250, 0}, {749, 799}},
         // 80 rows go at the top, 160 at the bottom.
-        {{{fracT, 0.1f}, {fracB, 0.2f}}, 1000, 560, {0, 80}, {999, 639}},
-        {{{pxL, 100}, {pxB, 50}}, 900, 750, {100, 0}, {999, 749}},
+        {{.cropFraction = {0, 0, 0.1f, 0.2f}}, 1000, 560, {0, 80}, {999, 639}},
+        {{.cropPixels = {100, 0, 0, 50}}, 900, 750, {100, 0}, {999, 749}},
         // Counter-clockwise as displayed: at 90 the stored top-right corner is now top-left.
-        {{{turn, 90}}, 800, 1000, {999, 0}, {0, 799}},
-        {{{turn, 180}}, 1000, 800, {999, 799}, {0, 0}},
-        {{{turn, 270}}, 800, 1000, {0, 799}, {999, 0}},
-        {{{turn, 360}}, 1000, 800, {0, 0}, {999, 799}},
+        {{.degrees = 90}, 800, 1000, {999, 0}, {0, 799}},
+        {{.degrees = 180}, 1000, 800, {999, 799}, {0, 0}},
+        {{.degrees = 270}, 800, 1000, {0, 799}, {999, 0}},
+        {{.degrees = 360}, 1000, 800, {0, 0}, {999, 799}},
         // Angles outside a full turn and unusable factors are skipped.
-        {{{turn, 361}}, 1000, 800, {0, 0}, {999, 799}},
-        {{{turn, -90}}, 1000, 800, {0, 0}, {999, 799}},
-        {{{turn, nan}}, 1000, 800, {0, 0}, {999, 799}},
-        {{{factorX, 0}}, 1000, 800, {0, 0}, {999, 799}},
-        {{{factorX, -1}}, 1000, 800, {0, 0}, {999, 799}},
-        {{{factorX, inf}}, 1000, 800, {0, 0}, {999, 799}},
+        {{.degrees = 361}, 1000, 800, {0, 0}, {999, 799}},
+        {{.degrees = -90}, 1000, 800, {0, 0}, {999, 799}},
+        {{.degrees = nan}, 1000, 800, {0, 0}, {999, 799}},
+        {{.scaleX = 0}, 1000, 800, {0, 0}, {999, 799}},
+        {{.scaleX = -1}, 1000, 800, {0, 0}, {999, 799}},
+        {{.scaleX = inf}, 1000, 800, {0, 0}, {999, 799}},
         // The crop refers to the photo before it turns: the cut left edge ends at the bottom.
-        {{{pxL, 100}, {turn, 90}}, 800, 900, {999, 0}, {100, 799}},
+        {{.cropPixels = {100, 0, 0, 0}, .degrees = 90}, 800, 900, {999, 0}, {100, 799}},
         // A target size applies after the turn; factors scale each axis.
-        {{{turn, 90}, {sizeX, 400}, {sizeY, 500}}, 400, 500},
-        {{{factorX, 0.5f}, {factorY, 2}}, 500, 1600},
+        {{.degrees = 90, .sizeX = 400, .sizeY = 500}, 400, 500},
+        {{.scaleX = 0.5f, .scaleY = 2}, 500, 1600},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "case " << &c - cases);
-        effects.resetEffects();
-        for (const auto& [set, value] : c.set) {
-            set(effects, value);
-        }
+        c.set.apply(effects);
         const VImage out = run();
         ASSERT_EQ(out.width(), c.width);
         ASSERT_EQ(out.height(), c.height);

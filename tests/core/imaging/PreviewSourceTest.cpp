@@ -1,6 +1,6 @@
 #include "core/imaging/PreviewSource.h"
-#include "bench/JobT.h"
 #include "core/imaging/Effects.h"
+#include "core/imaging/FittedRender.h"
 #include "core/imaging/Image.h"
 #include "core/imaging/PixelResampling.h"
 #include "core/imaging/WorkingImage.h"
@@ -23,29 +23,16 @@ TEST_F(PreviewSourceWithEffects, ThePreviewShowsWhatTheExportWrites) {
         writeQuadrantPhoto(dir, "quadrants.png", 640, 400),
         testdataPath("real/jpeg/orientation/Landscape_0.jpg"),
     };
-    const struct {
-        const char* name;
-        void (*set)();
-    } jobs[] = {
-        {"job T",
-         [] {
-             bench::setJobT(0);
-         }},
-        {"pixel crop, 270, half size",
-         [] {
-             Effects& e = Effects::sharedEffects();
-             e.resetEffects();
-             e.setCropLeftPixels(37);
-             e.setCropBottomPixels(91);
-             e.setRotationDegrees(270);
-             e.setScaleXPercentage(0.5f);
-             e.setScaleYPercentage(0.5f);
-             e.setSaturationValue(0.3f);
-         }},
-    };
+    const EffectRecipe jobs[] = {jobT(0),
+                                 {.name = "pixel crop, 270, half size",
+                                  .saturation = 0.3f,
+                                  .cropPixels = {37, 0, 0, 91},
+                                  .degrees = 270,
+                                  .scaleX = 0.5f,
+                                  .scaleY = 0.5f}};
     for (const std::string& path : photos) {
         for (const auto& job : jobs) {
-            job.set();
+            job.apply(effects);
             // A JPEG's copy is shrunk by its loader at 0.13 and 0.2; the PNG's is resampled.
             for (double zoom : {0.13, 0.2, 0.5}) {
                 SCOPED_TRACE(path + " / " + job.name + " / zoom " + std::to_string(zoom));
@@ -113,6 +100,16 @@ TEST(PreviewSource, ARenderNobodyWantsStops) {
     EXPECT_TRUE(picture.renderPart(0.01, std::nullopt, [] { return true; }));
 }
 
+TEST(FittedRender, StopsWhenNobodyWantsItAndSaysWhenThePhotoIsDamaged) {
+    const Picture photo = Image(testdataPath("real/jpeg/phones/jolla.jpg")).originalImage();
+    EXPECT_TRUE(renderToFit(photo, 400, 300, [] { return true; }).has_value());
+    EXPECT_FALSE(renderToFit(photo, 400, 300, [] { return false; }).has_value());
+    QString why;
+    const std::string damaged = testdataPath("bad-seed/jpeg/exifsamples-corrupted-olympus.jpg");
+    EXPECT_FALSE(renderToFit(Image(damaged).originalImage(), 400, 300, {}, &why).has_value());
+    EXPECT_EQ(why, "The photo cannot be read.");
+}
+
 TEST(PreviewSource, ServesItsFileAtTheZoomsItWasDecodedFor) {
     QTemporaryDir dir;
     const std::string path = writeQuadrantPhoto(dir, "photo.png", 200, 100);
@@ -156,8 +153,4 @@ TEST(PreviewSource, ServesItsFileAtTheZoomsItWasDecodedFor) {
     ASSERT_TRUE(fromFile);
     EXPECT_EQ(fromFile->pixels(), fromFile->header());
     EXPECT_TRUE(fromFile->serves(large, 0.3));
-    // A bomb is refused by its header before a pixel is read.
-    const std::string bomb = writeBombPng(dir, "bomb.png", 16000, 16000, 2, 8);
-    EXPECT_FALSE(PreviewSource::decode(bomb, 0.05, &why));
-    EXPECT_EQ(why, "The photo is too large to preview (16000 x 16000 pixels).");
 }
