@@ -107,30 +107,33 @@ TEST_F(PipelineGeometry, EachStepPutsTheRightPixelsInTheRightPlaces) {
     }
 }
 
-TEST_F(PipelineGeometry, FractionCropThatDoesNotFitIsSkippedAndLaterStepsRun) {
-    effects.setCropLeftPercentage(0.5f);
-    effects.setCropRightPercentage(0.5f);
-    effects.setRotationDegrees(90.0f);
-    PipelineNotes notes;
-    const VImage out = run(false, &notes);
-    EXPECT_EQ(notes.logLines, QStringList{"coords.png will not be cropped !"});
-    EXPECT_TRUE(notes.errors.isEmpty());
-    EXPECT_EQ(out.width(), 800);
-    EXPECT_EQ(out.height(), 1000);
-}
-
-TEST_F(PipelineGeometry, PixelCropThatDoesNotFitIsReportedOnlyByTheExport) {
-    effects.setCropLeftPixels(600.0f);
-    effects.setCropRightPixels(400.0f);
-    PipelineNotes notes;
-    const VImage out = run(false, &notes);
-    EXPECT_EQ(out.width(), 1000);
-    EXPECT_EQ(notes.logLines, QStringList{"coords.png couldn't not be cropped! "});
-    EXPECT_EQ(notes.errors, QStringList{"coords.png couldn't not be cropped!"});
-
-    run(true, &notes);
-    EXPECT_EQ(notes.logLines, QStringList{"coords.png will not be cropped!"});
-    EXPECT_TRUE(notes.errors.isEmpty());
+// A crop that does not fit is skipped and later steps run; only the export reports a pixel
+// crop as an error.
+TEST_F(PipelineGeometry, ACropThatDoesNotFitIsSkippedAndSaidSo) {
+    const EffectRecipe fractions{.cropFraction = {0.5f, 0.5f, 0, 0}, .degrees = 90};
+    const EffectRecipe pixels{.cropPixels = {600, 400, 0, 0}};
+    const struct {
+        const EffectRecipe& recipe;
+        bool preview;
+        const char* logLine;
+        const char* error; // nullptr: none
+        int width, height;
+    } cases[] = {
+        {fractions, false, "coords.png will not be cropped !", nullptr, 800, 1000},
+        {pixels, false, "coords.png couldn't not be cropped! ",
+         "coords.png couldn't not be cropped!", 1000, 800},
+        {pixels, true, "coords.png will not be cropped!", nullptr, 1000, 800},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.logLine);
+        c.recipe.apply(effects);
+        PipelineNotes notes;
+        const VImage out = run(c.preview, &notes);
+        EXPECT_EQ(notes.logLines, QStringList{c.logLine});
+        EXPECT_EQ(notes.errors, c.error ? QStringList{c.error} : QStringList{});
+        EXPECT_EQ(out.width(), c.width);
+        EXPECT_EQ(out.height(), c.height);
+    }
 }
 
 TEST_F(PipelineGeometry, StepsCalledOutOfOrderActOnWhatTheyAreGiven) {
