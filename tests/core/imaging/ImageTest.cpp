@@ -85,31 +85,6 @@ TEST(Image, PhotosInTheBatchHoldNoOpenFiles) {
     EXPECT_LE(openFileCount(), before + 2);
 }
 
-TEST_F(ImageWithEffects, RealPhotosOfEveryKindRenderForDisplay) {
-    const char* files[] = {"real/tiff/pillow-cmyk-16bit-raw.tif",
-                           "real/tiff/exiv2-16bit-gray-lzw.tif",
-                           "real/tiff/libtiff-gray-alpha.tiff", "real/tiff/pillow-cielab.tif",
-                           "real/tiff/libtiff-palette-4bit.tiff"};
-    for (int pass = 0; pass < 2; ++pass) {
-        if (pass == 1) {
-            effects.setSaturationValue(1.3f);
-            effects.setRotationDegrees(270.0f);
-        }
-        for (const char* file : files) {
-            SCOPED_TRACE(file);
-            Image image(testdataPath(file));
-            ASSERT_TRUE(image.workingImage());
-            const Picture picture = image.imageWithEffects();
-            QString why;
-            const auto bitmap = picture.render(0.5, &why);
-            ASSERT_TRUE(bitmap) << why.toStdString();
-            EXPECT_TRUE(bitmap->bands == 3 || bitmap->bands == 4);
-            EXPECT_EQ(bitmap->pixels.size(),
-                      size_t(bitmap->width) * bitmap->height * bitmap->bands);
-        }
-    }
-}
-
 // Files that are no photo, through every reader: each refuses it with its own reason.
 TEST_F(ImageWithEffects, FilesThatAreNoPhotoAreRefusedByEveryReader) {
     const std::string base = dir.path().toStdString();

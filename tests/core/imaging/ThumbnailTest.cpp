@@ -88,23 +88,14 @@ TEST(Thumbnail, FitsTheLongerSideWithoutTurningOrFlipping) {
     }
 }
 
-TEST(Thumbnail, GivesDisplayPixelsForEveryKindOfPhoto) {
-    QTemporaryDir dir;
-    // 16 bits per sample come out as 8.
-    const auto deep = makeThumbnail(writeCoordinatePhoto(dir, "deep.png", 64, 32), 64);
-    ASSERT_TRUE(deep);
-    EXPECT_EQ(deep->bands, 3);
-    EXPECT_EQ(deep->pixels.size(), 64u * 32u * 3u);
+using DisplayPixels = SharedEffectsTest;
 
-    // Grey becomes three equal bands.
+// Every encoding comes out as 8-bit display bands, as a thumbnail and as a picture rendered
+// plain and with effects.
+TEST_F(DisplayPixels, EveryKindOfPhotoGivesThreeOrFourEightBitBands) {
     const std::string greyPath = dir.filePath("grey.png").toStdString();
     VImage::xyz(40, 20).extract_band(0).cast(VIPS_FORMAT_UCHAR).pngsave(greyPath.c_str());
-    const auto greyThumb = makeThumbnail(greyPath, 40);
-    ASSERT_TRUE(greyThumb);
-    EXPECT_EQ(greyThumb->bands, 3);
-    EXPECT_EQ(pixel(*greyThumb, 30, 5), (std::vector<int>{30, 30, 30}));
-
-    // Transparency is kept: opaque on the left half, clear on the right.
+    // Opaque on the left half, clear on the right.
     const std::string alphaPath = dir.filePath("alpha.png").toStdString();
     const VImage colour = VImage::black(40, 20).new_from_image({10.0, 100.0, 200.0});
     const VImage alpha = (VImage::xyz(40, 20).extract_band(0) < 20).ifthenelse(255, 0);
@@ -112,16 +103,45 @@ TEST(Thumbnail, GivesDisplayPixelsForEveryKindOfPhoto) {
         .cast(VIPS_FORMAT_UCHAR)
         .copy(VImage::option()->set("interpretation", VIPS_INTERPRETATION_sRGB))
         .pngsave(alphaPath.c_str());
+    const struct {
+        std::string path;
+        int bands; // 0: 3 or 4
+    } photos[] = {
+        {writeCoordinatePhoto(dir, "deep.png", 64, 32), 3}, // 16 bits per sample
+        {greyPath, 3},
+        {alphaPath, 4},
+        {testdataPath("real/jpeg/quirks/pillow-cmyk.jpg"), 3},
+        {testdataPath("real/tiff/pillow-cmyk-16bit-raw.tif"), 0},
+        {testdataPath("real/tiff/exiv2-16bit-gray-lzw.tif"), 0},
+        {testdataPath("real/tiff/libtiff-gray-alpha.tiff"), 0},
+        {testdataPath("real/tiff/pillow-cielab.tif"), 0},
+        {testdataPath("real/tiff/libtiff-palette-4bit.tiff"), 0},
+    };
+    for (const auto& photo : photos) {
+        SCOPED_TRACE(photo.path);
+        QString why;
+        const auto thumbnail = makeThumbnail(photo.path, 64, &why);
+        effects.resetEffects();
+        const auto plain = Image(photo.path).imageWithEffects().render(0.5, &why);
+        effects.setSaturationValue(1.3f);
+        effects.setRotationDegrees(270.0f);
+        const auto turned = Image(photo.path).imageWithEffects().render(0.5, &why);
+        for (const auto* bitmap : {&thumbnail, &plain, &turned}) {
+            ASSERT_TRUE(*bitmap) << why.toStdString();
+            const int bands = (*bitmap)->bands;
+            EXPECT_TRUE(photo.bands ? bands == photo.bands : bands == 3 || bands == 4) << bands;
+            EXPECT_EQ((*bitmap)->pixels.size(),
+                      size_t((*bitmap)->width) * (*bitmap)->height * bands);
+        }
+    }
+    const auto deep = makeThumbnail(photos[0].path, 64);
+    EXPECT_EQ(deep->width, 64);
+    EXPECT_EQ(deep->height, 32);
+    // Grey becomes three equal bands.
+    EXPECT_EQ(pixel(*makeThumbnail(greyPath, 40), 30, 5), (std::vector<int>{30, 30, 30}));
     const auto clear = makeThumbnail(alphaPath, 40);
-    ASSERT_TRUE(clear);
-    EXPECT_EQ(clear->bands, 4);
     EXPECT_EQ(pixel(*clear, 5, 10), (std::vector<int>{10, 100, 200, 255}));
     EXPECT_EQ(pixel(*clear, 35, 10)[3], 0);
-
-    // CMYK JPEGs are shown in RGB.
-    const auto cmyk = makeThumbnail(testdataPath("real/jpeg/quirks/pillow-cmyk.jpg"), 64);
-    ASSERT_TRUE(cmyk);
-    EXPECT_EQ(cmyk->bands, 3);
 }
 
 TEST(Thumbnail, EveryRealPhotoThatLibvipsReadsGetsOne) {
