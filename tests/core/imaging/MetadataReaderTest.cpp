@@ -6,7 +6,6 @@
 #include <QRegularExpression>
 #include <QVariantList>
 #include <filesystem>
-#include <future>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
@@ -193,37 +192,6 @@ TEST(MetadataReader, NamesThatLookLikeOptionsAreReadAsFiles) {
                                 .render(1.0);
         ASSERT_TRUE(bitmap);
         EXPECT_EQ(bitmap->width, 100);
-    }
-}
-
-TEST(MetadataReader, ConcurrentReadsAgreeWithSingleReads) {
-    const std::vector<std::string> files = {"real/jpeg/cameras/exiv2/Reagan.jpg",
-                                            "real/jpeg/quirks/BlueSquare-xmp.jpg",
-                                            "real/png/photos/exiv2-reagan.png",
-                                            "real/tiff/exiv2-reagan-3pages.tiff",
-                                            "real/png/photos/pillow-xmp-orientation.png",
-                                            "real/jpeg/gps/DSCN0021.jpg",
-                                            "real/tiff/pillow-bigtiff.tif",
-                                            "real/jpeg/makernotes/Google.jpg"};
-    std::vector<QVariantMap> expected;
-    for (const auto& file : files) {
-        expected.push_back(read(file));
-    }
-    std::vector<std::future<bool>> workers;
-    for (int thread = 0; thread < 8; ++thread) {
-        workers.push_back(std::async(std::launch::async, [&, thread] {
-            bool same = true;
-            for (int round = 0; round < 4; ++round) {
-                for (std::size_t i = 0; i < files.size(); ++i) {
-                    const std::size_t pick = (i + std::size_t(thread)) % files.size();
-                    same = same && readImageProperties(testdataPath(files[pick])) == expected[pick];
-                }
-            }
-            return same;
-        }));
-    }
-    for (auto& worker : workers) {
-        EXPECT_TRUE(worker.get());
     }
 }
 

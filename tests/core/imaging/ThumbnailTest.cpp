@@ -1,6 +1,7 @@
 #include "core/imaging/Thumbnail.h"
 #include "core/imaging/FittedRender.h"
 #include "core/imaging/Image.h"
+#include "core/imaging/MetadataReader.h"
 #include "core/imaging/PreviewSource.h"
 #include "tests/core/TestImages.h"
 
@@ -202,31 +203,48 @@ TEST(DecodeLimits, HugePhotosAreRefusedByTheirHeaderAndLargeOnesStream) {
 #endif
 }
 
-TEST(Thumbnail, ThreadsMakingThumbnailsAtOnceGetTheSameResults) {
+// Thumbnails and photo information made on many threads at once are what one thread makes.
+TEST(Thumbnail, ThreadsAtOnceGetWhatOneThreadGets) {
     // The runtime-compiled resampling loops of liborc crash when threads build and
     // release them at once; they must stay off.
     EXPECT_FALSE(vips_vector_isenabled());
     QTemporaryDir dir;
-    std::vector<std::string> paths{writeQuadrantPhoto(dir, "a.png", 300, 200),
-                                   writeQuadrantPhoto(dir, "b.jpg", 120, 260),
-                                   testdataPath("bad-seed/jpeg/vips-truncated.jpg"),
-                                   testdataPath("real/jpeg/orientation/Landscape_6.jpg"),
-                                   testdataPath("bad-seed/png/pillow-broken.png")};
-    std::vector<std::optional<Bitmap>> expected;
-    for (const std::string& path : paths) {
-        expected.push_back(makeThumbnail(path, 80));
+    const std::vector<std::string> photos{writeQuadrantPhoto(dir, "a.png", 300, 200),
+                                          writeQuadrantPhoto(dir, "b.jpg", 120, 260),
+                                          testdataPath("bad-seed/jpeg/vips-truncated.jpg"),
+                                          testdataPath("real/jpeg/orientation/Landscape_6.jpg"),
+                                          testdataPath("bad-seed/png/pillow-broken.png")};
+    std::vector<std::string> described;
+    for (const char* file :
+         {"real/jpeg/cameras/exiv2/Reagan.jpg", "real/jpeg/quirks/BlueSquare-xmp.jpg",
+          "real/png/photos/exiv2-reagan.png", "real/tiff/exiv2-reagan-3pages.tiff",
+          "real/png/photos/pillow-xmp-orientation.png", "real/jpeg/gps/DSCN0021.jpg",
+          "real/tiff/pillow-bigtiff.tif", "real/jpeg/makernotes/Google.jpg"}) {
+        described.push_back(testdataPath(file));
     }
-    std::vector<int> mismatches(4, 0);
+    std::vector<std::optional<Bitmap>> thumbnails;
+    for (const std::string& path : photos) {
+        thumbnails.push_back(makeThumbnail(path, 80));
+    }
+    std::vector<std::optional<QVariantMap>> properties;
+    for (const std::string& path : described) {
+        properties.push_back(readImageProperties(path));
+        ASSERT_TRUE(properties.back()) << path;
+    }
+    // Eight threads read the information; four of them make thumbnails too.
+    std::vector<int> mismatches(8, 0);
     std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
+    for (size_t t = 0; t < 8; ++t) {
         threads.emplace_back([&, t] {
-            for (int round = 0; round < 5; ++round) {
-                for (size_t i = 0; i < paths.size(); ++i) {
-                    const auto got = makeThumbnail(paths[(i + t) % paths.size()], 80);
-                    const auto& want = expected[(i + t) % paths.size()];
-                    if (got.has_value() != want.has_value() ||
-                        (got && got->pixels != want->pixels)) {
-                        ++mismatches[t];
+            for (int round = 0; round < 4; ++round) {
+                for (size_t i = 0; i < described.size(); ++i) {
+                    const size_t d = (i + t) % described.size(), p = (i + t) % photos.size();
+                    mismatches[t] += readImageProperties(described[d]) != properties[d];
+                    if (t < 4) {
+                        const auto got = makeThumbnail(photos[p], 80);
+                        const auto& want = thumbnails[p];
+                        mismatches[t] += got.has_value() != want.has_value() ||
+                                         (got && got->pixels != want->pixels);
                     }
                 }
             }
@@ -235,5 +253,5 @@ TEST(Thumbnail, ThreadsMakingThumbnailsAtOnceGetTheSameResults) {
     for (auto& thread : threads) {
         thread.join();
     }
-    EXPECT_EQ(mismatches, std::vector<int>(4, 0));
+    EXPECT_EQ(mismatches, std::vector<int>(8, 0));
 }
