@@ -179,7 +179,8 @@ TEST(MetadataReader, NamesThatLookLikeOptionsAreReadAsFiles) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const test::ScopedWorkingFolder working(dir.path().toStdString());
-    for (const std::string name : {"-", "x.jpg[shrink=2]", "holiday[1]", "holiday [1], shrink=2"}) {
+    for (const std::string name :
+         {"-", "x.jpg[shrink=2]", "holiday[1]", "holiday [1], shrink=2.png"}) {
         SCOPED_TRACE(name);
         std::filesystem::copy_file(testdataPath("real/jpeg/cameras/Canon_40D.jpg"), name);
         const auto properties = readImageProperties(name);
