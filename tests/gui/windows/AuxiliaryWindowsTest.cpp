@@ -93,8 +93,8 @@ class AuxiliaryWindowsTest : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         test::takeLoggedLines();
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &mCatcher, "open");
-        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &mCatcher, "open");
+        for (const char* scheme : {"file", "mailto"})
+            QDesktopServices::setUrlHandler(scheme, &mCatcher, "open");
         mController = std::make_unique<VantrelController>();
         mController->show();
         // Two real camera JPEGs, a copy of one under a name that is not UTF-8, and a QuickTime
@@ -108,8 +108,8 @@ private Q_SLOTS:
     }
 
     void cleanupTestCase() {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+        for (const char* scheme : {"file", "mailto"})
+            QDesktopServices::unsetUrlHandler(scheme);
         info().close();
         prefs().close();
         QVERIFY(test::workersSettled());
