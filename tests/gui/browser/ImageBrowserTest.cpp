@@ -165,6 +165,16 @@ bool sendDrop(QWidget* receiver, const QList<QUrl>& urls, bool leaveInstead = fa
     return drop.isAccepted();
 }
 
+// A grid over an owner of its own that holds the photos named by the letters of `names`.
+struct Grid {
+    FakeOwner owner;
+    ImageBrowserView view;
+    explicit Grid(const QString& names = QString()) {
+        owner.add(namedPaths(names));
+        view.setDelegate(&owner);
+    }
+};
+
 } // namespace
 
 // The photo grid and its owner, and file drops on the grid and the preview.
@@ -197,9 +207,8 @@ private Q_SLOTS:
     }
 
     void selectionChosenDuringAReloadIsAppliedToTheNewItems() {
-        FakeOwner owner;
-        ImageBrowserView view;
-        view.setDelegate(&owner);
+        Grid grid;
+        auto& [owner, view] = grid;
         view.reloadData();
         QVERIFY(view.selectionIndexes().isEmpty());
 
@@ -258,10 +267,8 @@ private Q_SLOTS:
     }
 
     void movesGoThroughTheOwnerAndKeepTheMovedSelected() {
-        FakeOwner owner;
-        owner.add(namedPaths("abcde"));
-        ImageBrowserView view;
-        view.setDelegate(&owner);
+        Grid grid("abcde");
+        auto& [owner, view] = grid;
         view.reloadData();
 
         view.setSelectionIndexes({0, 1}, false);
@@ -282,11 +289,9 @@ private Q_SLOTS:
     }
 
     void dropPointsMapToIndexesInFrontOfCells() {
-        FakeOwner owner;
-        owner.add(namedPaths("abcdefghijklmnopqrstuvwxyz"));
-        ImageBrowserView view;
+        Grid grid("abcdefghijklmnopqrstuvwxyz");
+        auto& [owner, view] = grid;
         view.resize(5 * view.cellSize().width() + 40, 7 * view.cellSize().height() + 60);
-        view.setDelegate(&owner);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
 
@@ -310,10 +315,8 @@ private Q_SLOTS:
     }
 
     void deleteAndBackspaceRemoveTheSelection() {
-        FakeOwner owner;
-        owner.add(namedPaths("abcde"));
-        ImageBrowserView view;
-        view.setDelegate(&owner);
+        Grid grid("abcde");
+        auto& [owner, view] = grid;
         view.show();
         view.setSelectionIndexes({1, 3}, false);
         QTest::keyClick(&view, Qt::Key_Delete);
@@ -333,11 +336,9 @@ private Q_SLOTS:
     }
 
     void doubleClicksContextMenusAndArrowKeysReachTheOwner() {
-        FakeOwner owner;
-        owner.add(namedPaths("abcd"));
-        ImageBrowserView view;
+        Grid grid("abcd");
+        auto& [owner, view] = grid;
         view.resize(700, 400);
-        view.setDelegate(&owner);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
 
@@ -373,9 +374,8 @@ private Q_SLOTS:
 
     // The grid and the preview hand file drops to the batch's owner alike.
     void fileDropsReachTheOwnerFromTheGridAndThePreview() {
-        FakeOwner owner;
-        ImageBrowserView view;
-        view.setDelegate(&owner);
+        Grid grid;
+        auto& [owner, view] = grid;
         view.show();
         PreviewImageView preview;
         preview.resize(200, 100);
@@ -419,10 +419,8 @@ private Q_SLOTS:
     }
 
     void zoomSetsTheCellSize() {
-        FakeOwner owner;
-        owner.add(namedPaths("abc"));
-        ImageBrowserView view;
-        view.setDelegate(&owner);
+        Grid grid("abc");
+        auto& [owner, view] = grid;
         view.show();
         view.setZoomValue(0.0);
         QCOMPARE(view.thumbnailSide(), 64);
