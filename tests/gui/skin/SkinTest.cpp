@@ -330,7 +330,6 @@ private Q_SLOTS:
 
     void equalColoursFillOnlyTheExposedArea() {
         M_ColorGradientView view;
-        view.resize(40, 30);
         const QColor defaultGrey = view.mStartingColor();
         QCOMPARE(defaultGrey, view.mEndingColor());
         QCOMPARE(view.mAngle(), 270);
