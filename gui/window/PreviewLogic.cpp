@@ -73,12 +73,13 @@ void VantrelController::decodePreviewSource(const std::string& path, double zoom
     holdThumbnailsBack(true);
     auto latest = mPreviewGeneration;
     QPointer<VantrelController> controller = this;
-    QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller,
-                                          withFirstLook] {
+    const unsigned choice = mDecodingChoice;
+    QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller, withFirstLook,
+                                          choice] {
         const auto deliver = [&](std::shared_ptr<const PreviewSource> source, bool exact,
                                  bool skipped) {
-            QMetaObject::invokeMethod(controller, [source, path, zoom, exact, skipped, controller] {
-                if (controller)
+            QMetaObject::invokeMethod(controller, [=] {
+                if (controller && controller->mDecodingChoice == choice)
                     controller->previewSourceDecoded(source, path, zoom, exact, skipped);
             });
         };
@@ -227,13 +228,14 @@ void VantrelController::decodeNeighbour(double zoom) {
     const unsigned generation = mPreviewGeneration->load();
     auto latest = mPreviewGeneration;
     QPointer<VantrelController> controller = this;
-    QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller] {
+    const unsigned choice = mDecodingChoice;
+    QThreadPool::globalInstance()->start([path, zoom, generation, latest, controller, choice] {
         // Not when the user has stepped on past it already.
         std::shared_ptr<const PreviewSource> source;
         if (latest->load() - generation <= 1)
             source = PreviewSource::decode(path, zoom);
-        QMetaObject::invokeMethod(controller, [source, path, controller] {
-            if (controller)
+        QMetaObject::invokeMethod(controller, [source, path, controller, choice] {
+            if (controller && controller->mDecodingChoice == choice)
                 controller->neighbourDecoded(source, path);
         });
     });

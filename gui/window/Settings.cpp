@@ -96,8 +96,14 @@ void VantrelController::useCameraOrientation(bool applied) {
     if (applied == cameraOrientationApplied())
         return;
     setCameraOrientationApplied(applied);
-    // Nothing made under the other choice may be shown beside what this one makes.
+    // Nothing made under the other choice may be shown beside what this one makes, nor
+    // arrive later from a decode already under way.
+    ++mDecodingChoice;
     mPreviewSource.reset();
+    mFirstLookSource.reset();
+    mNeighbourSource.reset();
+    mSourceDecoding.clear();
+    mNeighbourDecoding.clear();
     mUi->mImageBrowser->reloadThumbnails();
     reloadImageAfterApplyingEffects();
 }

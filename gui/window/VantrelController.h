@@ -314,6 +314,9 @@ private:
     // The neighbour whose decoding is under way, and at which zoom.
     std::string mNeighbourDecoding;
     double mNeighbourDecodingZoom = 0;
+    // Changes with the camera orientation choice: a copy whose decoding began under the other
+    // choice is dropped when it arrives.
+    unsigned mDecodingChoice = 0;
     int mLastPreviewedIndex = 0;
     int mPreviewStep = 1;
     // Desktop open requests that arrived while an operation ran, oldest first.

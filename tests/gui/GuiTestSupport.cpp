@@ -1,7 +1,11 @@
 #include "tests/gui/GuiTestSupport.h"
 
+#include "core/batch/AppData.h"
 #include "core/imaging/ImagingRuntime.h"
+#include "gui/browser/ImageBrowserView.h"
+#include "gui/window/VantrelController.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -143,6 +147,19 @@ void typeInto(const QObject* window, const char* name, const QString& typed) {
     field->selectAll();
     QTest::keyClicks(field, typed);
     QTest::keyClick(field, Qt::Key_Return);
+}
+
+void choose(QComboBox* popUp, int item) {
+    popUp->setCurrentIndex(item);
+    Q_EMIT popUp->activated(item);
+}
+
+void showBatch(VantrelController& window, const std::vector<std::string>& paths) {
+    ImageList images;
+    for (const std::string& path : paths)
+        images.push_back(std::make_unique<Image>(path));
+    AppData::sharedData().setCurrentImages(std::move(images));
+    window.imageBrowser()->reloadData();
 }
 
 } // namespace vantrel::test

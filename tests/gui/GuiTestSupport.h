@@ -9,6 +9,14 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <string>
+#include <vector>
+
+class QComboBox;
+
+namespace vantrel {
+class VantrelController;
+}
 
 namespace vantrel::test {
 
@@ -58,6 +66,12 @@ template <typename T> T* outletNamed(const QObject* window, const char* name) {
 
 // Types into the line edit named `name` and ends the editing with Return, as a user does.
 void typeInto(const QObject* window, const char* name, const QString& typed);
+
+// Chooses the item of a pop-up as a user does.
+void choose(QComboBox* popUp, int item);
+
+// The batch as these paths (file system bytes; photos or mere names), shown in the grid.
+void showBatch(VantrelController& window, const std::vector<std::string>& paths);
 
 } // namespace vantrel::test
 

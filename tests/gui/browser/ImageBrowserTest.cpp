@@ -7,18 +7,14 @@
 #include "gui/browser/ImageBrowserDelegate.h"
 #include "gui/browser/ImageBrowserModel.h"
 #include "gui/browser/ImageBrowserView.h"
-#include "gui/browser/PhotoOpenDialog.h"
 #include "gui/browser/ThumbnailCache.h"
 #include "gui/preview/PreviewImageView.h"
 
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QFileSystemModel>
-#include <QLineEdit>
 #include <QMimeData>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtTest>
@@ -34,7 +30,8 @@ namespace {
 class FakeOwner : public ImageBrowserDelegate {
 public:
     AppData data;
-    // Selected again whenever the browser reloads, as the controller keeps its selection.
+    // Selected again whenever the browser reloads, as the controller keeps its
+    // selection.
     std::optional<int> reselect;
     bool acceptsDrops = true;
 
@@ -55,17 +52,15 @@ public:
     }
     QStringList titles() {
         QStringList names;
-        for (const auto& image : data.currentImages()) {
+        for (const auto& image : data.currentImages())
             names.append(QString::fromStdString(image->imageTitle()));
-        }
         return names;
     }
 
     int numberOfItemsInImageBrowser(ImageBrowserView* browser) override {
         ++countsAsked;
-        if (reselect) {
+        if (reselect)
             browser->setSelectionIndexes({*reselect}, false);
-        }
         return static_cast<int>(data.currentImages().size());
     }
     const Image* imageBrowserItemAtIndex(ImageBrowserView*, int index) override {
@@ -108,24 +103,35 @@ public:
 
 std::vector<std::string> namedPaths(const QString& names) {
     std::vector<std::string> paths;
-    for (const QChar name : names) {
+    for (const QChar name : names)
         paths.push_back("/nowhere/" + QString(name).toStdString() + ".jpg");
-    }
     return paths;
 }
 
-QString display(const ImageBrowserView& view, int row) {
-    return view.model()->index(row, 0).data(Qt::DisplayRole).toString();
+QVariant cellData(const ImageBrowserView& view, int row, int role) {
+    return view.model()->index(row, 0).data(role);
 }
-
+QString display(const ImageBrowserView& view, int row) {
+    return cellData(view, row, Qt::DisplayRole).toString();
+}
+QImage thumbnailOf(const ImageBrowserView& view, int row) {
+    return cellData(view, row, Qt::DecorationRole).value<QImage>();
+}
 ThumbnailCache::Status statusOf(const ImageBrowserView& view, int row) {
-    return static_cast<ThumbnailCache::Status>(
-        view.model()->index(row, 0).data(ImageBrowserModel::ThumbnailStatusRole).toInt());
+    return ThumbnailCache::Status(
+        cellData(view, row, ImageBrowserModel::ThumbnailStatusRole).toInt());
+}
+// Waits until no thumbnail job runs and the one of `row` is made.
+bool thumbnailReady(ImageBrowserView& view, int row) {
+    return test::waitUntil([&] {
+        return view.thumbnails().isIdle() && statusOf(view, row) == ThumbnailCache::Status::Ready;
+    });
 }
 
 std::string writePhoto(const QTemporaryDir& dir, const QString& name, int width, int height) {
     const std::string path = dir.filePath(name).toStdString();
-    // Left half light, right half dark: a thumbnail that lost its aspect or side would show.
+    // Left half light, right half dark: a thumbnail that lost its aspect or side
+    // would show.
     const vips::VImage x = vips::VImage::xyz(width, height).extract_band(0);
     (x < width / 2)
         .ifthenelse(std::vector<double>{220.0, 200.0, 120.0}, std::vector<double>{30.0, 60.0, 90.0})
@@ -135,8 +141,8 @@ std::string writePhoto(const QTemporaryDir& dir, const QString& name, int width,
     return path;
 }
 
-// Drags `urls` onto `receiver` and drops them there (or leaves again); answers whether the
-// drop was taken.
+// Drags `urls` onto `receiver` and drops them there (or leaves again); answers
+// whether the drop was taken.
 bool sendDrop(QWidget* receiver, const QList<QUrl>& urls, bool leaveInstead = false) {
     QMimeData mime;
     mime.setUrls(urls);
@@ -159,47 +165,19 @@ bool sendDrop(QWidget* receiver, const QList<QUrl>& urls, bool leaveInstead = fa
     return drop.isAccepted();
 }
 
-// The dialog's list of the folder on view, once the file system model has read it.
-QAbstractItemView* listedView(PhotoOpenDialog& dialog, int entries) {
-    QAbstractItemView* found = nullptr;
-    test::waitUntil([&] {
-        for (QAbstractItemView* view : dialog.findChildren<QAbstractItemView*>()) {
-            const bool folderView =
-                view->objectName() == "listView" || view->objectName() == "treeView";
-            if (folderView && view->isVisible() && view->model() &&
-                view->model()->rowCount(view->rootIndex()) >= entries) {
-                found = view;
-                return true;
-            }
-        }
-        return false;
-    });
-    return found;
-}
-
-void select(QAbstractItemView* view, const QString& name) {
-    const QModelIndexList matches = view->model()->match(
-        view->model()->index(0, 0, view->rootIndex()), Qt::DisplayRole, name, 1, Qt::MatchExactly);
-    QVERIFY(!matches.isEmpty());
-    view->selectionModel()->select(matches.first(),
-                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-}
-
-// Touches the named empty files in `dir`; names ending in '/' are made as folders.
-void makeEntries(const QTemporaryDir& dir, const QStringList& names) {
-    for (const QString& name : names) {
-        if (name.endsWith('/')) {
-            QDir(dir.path()).mkpath(name);
-            continue;
-        }
-        QFile file(dir.filePath(name));
-        QVERIFY(file.open(QIODevice::WriteOnly));
+// A grid over an owner of its own that holds the photos named by the letters of `names`.
+struct Grid {
+    FakeOwner owner;
+    ImageBrowserView view;
+    explicit Grid(const QString& names = QString()) {
+        owner.add(namedPaths(names));
+        view.setDelegate(&owner);
     }
-}
+};
 
 } // namespace
 
-// The photo grid and its owner, the open dialog, and file drops on the grid and the preview.
+// The photo grid and its owner, and file drops on the grid and the preview.
 class ImageBrowserTest : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -213,7 +191,8 @@ private Q_SLOTS:
             view.show();
             QCOMPARE(owner.countsAsked, 1);
             QCOMPARE(view.numberOfItems(), 3);
-            // The count holds until the next reload, whatever the owner's list does meanwhile.
+            // The count holds until the next reload, whatever the owner's list does
+            // meanwhile.
             owner.add(namedPaths("d"));
             QCOMPARE(view.numberOfItems(), 3);
             view.reloadData();
@@ -228,9 +207,8 @@ private Q_SLOTS:
     }
 
     void selectionChosenDuringAReloadIsAppliedToTheNewItems() {
-        FakeOwner owner;
-        ImageBrowserView view;
-        view.setDelegate(&owner);
+        Grid grid;
+        auto& [owner, view] = grid;
         view.reloadData();
         QVERIFY(view.selectionIndexes().isEmpty());
 
@@ -242,7 +220,8 @@ private Q_SLOTS:
         QCOMPARE(owner.selectionSeen, QList<int>{3});
         QCOMPARE(view.currentIndex().row(), 3);
 
-        // An index past the end is ignored; the old selection did not survive the reload.
+        // An index past the end is ignored; the old selection did not survive the
+        // reload.
         owner.reselect = 9;
         view.reloadData();
         QVERIFY(view.selectionIndexes().isEmpty());
@@ -271,7 +250,8 @@ private Q_SLOTS:
                  QString("beach.jpg\n/photos/summer/beach.jpg"));
         QCOMPARE(first.data(ImageBrowserModel::PathRole).toByteArray(),
                  QByteArray("/photos/summer/beach.jpg"));
-        // A name that is not UTF-8 keeps its bytes as identity and is shown as the system does.
+        // A name that is not UTF-8 keeps its bytes as identity and is shown as the
+        // system does.
         const QModelIndex second = view.model()->index(1, 0);
         QCOMPARE(second.data(ImageBrowserModel::PathRole).toByteArray(),
                  QByteArray::fromStdString(odd));
@@ -287,10 +267,8 @@ private Q_SLOTS:
     }
 
     void movesGoThroughTheOwnerAndKeepTheMovedSelected() {
-        FakeOwner owner;
-        owner.add(namedPaths("abcde"));
-        ImageBrowserView view;
-        view.setDelegate(&owner);
+        Grid grid("abcde");
+        auto& [owner, view] = grid;
         view.reloadData();
 
         view.setSelectionIndexes({0, 1}, false);
@@ -311,11 +289,9 @@ private Q_SLOTS:
     }
 
     void dropPointsMapToIndexesInFrontOfCells() {
-        FakeOwner owner;
-        owner.add(namedPaths("abcdefghijklmnopqrstuvwxyz"));
-        ImageBrowserView view;
+        Grid grid("abcdefghijklmnopqrstuvwxyz");
+        auto& [owner, view] = grid;
         view.resize(5 * view.cellSize().width() + 40, 7 * view.cellSize().height() + 60);
-        view.setDelegate(&owner);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
 
@@ -339,10 +315,8 @@ private Q_SLOTS:
     }
 
     void deleteAndBackspaceRemoveTheSelection() {
-        FakeOwner owner;
-        owner.add(namedPaths("abcde"));
-        ImageBrowserView view;
-        view.setDelegate(&owner);
+        Grid grid("abcde");
+        auto& [owner, view] = grid;
         view.show();
         view.setSelectionIndexes({1, 3}, false);
         QTest::keyClick(&view, Qt::Key_Delete);
@@ -362,11 +336,9 @@ private Q_SLOTS:
     }
 
     void doubleClicksContextMenusAndArrowKeysReachTheOwner() {
-        FakeOwner owner;
-        owner.add(namedPaths("abcd"));
-        ImageBrowserView view;
+        Grid grid("abcd");
+        auto& [owner, view] = grid;
         view.resize(700, 400);
-        view.setDelegate(&owner);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
 
@@ -402,9 +374,8 @@ private Q_SLOTS:
 
     // The grid and the preview hand file drops to the batch's owner alike.
     void fileDropsReachTheOwnerFromTheGridAndThePreview() {
-        FakeOwner owner;
-        ImageBrowserView view;
-        view.setDelegate(&owner);
+        Grid grid;
+        auto& [owner, view] = grid;
         view.show();
         PreviewImageView preview;
         preview.resize(200, 100);
@@ -448,10 +419,8 @@ private Q_SLOTS:
     }
 
     void zoomSetsTheCellSize() {
-        FakeOwner owner;
-        owner.add(namedPaths("abc"));
-        ImageBrowserView view;
-        view.setDelegate(&owner);
+        Grid grid("abc");
+        auto& [owner, view] = grid;
         view.show();
         view.setZoomValue(0.0);
         QCOMPARE(view.thumbnailSide(), 64);
@@ -470,8 +439,8 @@ private Q_SLOTS:
         QCOMPARE(view.zoomValue(), 0.0);
     }
 
-    // Names that differ only at the end stay apart however narrow the cell; no line is
-    // wider than the cell.
+    // Names that differ only at the end stay apart however narrow the cell; no
+    // line is wider than the cell.
     void titlesKeepTheEndOfTheName() {
         const QFontMetrics metrics(QApplication::font());
         const int narrow = metrics.horizontalAdvance("Landscap"); // about the smallest cell
@@ -514,9 +483,7 @@ private Q_SLOTS:
         view.setDelegate(&owner);
         view.show();
         QVERIFY(QTest::qWaitForWindowExposed(&view));
-        QVERIFY(test::waitUntil([&] {
-            return view.thumbnails().isIdle() && statusOf(view, 0) == ThumbnailCache::Status::Ready;
-        }));
+        QVERIFY(thumbnailReady(view, 0));
 
         const auto visible = view.visibleIndexes();
         QVERIFY(visible);
@@ -525,22 +492,19 @@ private Q_SLOTS:
         QVERIFY(view.thumbnails().jobsStarted() >= onScreen);
         QVERIFY2(view.thumbnails().jobsStarted() <= 3 * onScreen,
                  qPrintable(QString::number(view.thumbnails().jobsStarted())));
-        for (int row = visible->first; row <= visible->second; ++row) {
+        for (int row = visible->first; row <= visible->second; ++row)
             QCOMPARE(statusOf(view, row), ThumbnailCache::Status::Ready);
-        }
         QCOMPARE(statusOf(view, 1999), ThumbnailCache::Status::Loading);
-        // The thumbnail keeps the photo's shape and sides: light left half, dark right half.
-        const QImage thumbnail = view.model()->index(0, 0).data(Qt::DecorationRole).value<QImage>();
+        // The thumbnail keeps the photo's shape and sides: light left half, dark
+        // right half.
+        const QImage thumbnail = thumbnailOf(view, 0);
         QCOMPARE(thumbnail.size(), QSize(64, 48));
         QVERIFY(qGray(thumbnail.pixel(10, 24)) > 150);
         QVERIFY(qGray(thumbnail.pixel(54, 24)) < 80);
 
         // Jumping to the end makes the last cells, not the thousands in between.
         view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum());
-        QVERIFY(test::waitUntil([&] {
-            return view.thumbnails().isIdle() &&
-                   statusOf(view, 1999) == ThumbnailCache::Status::Ready;
-        }));
+        QVERIFY(thumbnailReady(view, 1999));
         QVERIFY2(view.thumbnails().jobsStarted() <= 6 * onScreen,
                  qPrintable(QString::number(view.thumbnails().jobsStarted())));
         QCOMPARE(statusOf(view, 1000), ThumbnailCache::Status::Loading);
@@ -556,36 +520,31 @@ private Q_SLOTS:
         ImageBrowserView view;
         view.setDelegate(&owner);
         view.show();
-        QVERIFY(test::waitUntil([&] {
-            return view.thumbnails().isIdle() && statusOf(view, 0) == ThumbnailCache::Status::Ready;
-        }));
+        QVERIFY(thumbnailReady(view, 0));
         QCOMPARE(statusOf(view, 1), ThumbnailCache::Status::Unreadable);
         QCOMPARE(statusOf(view, 2), ThumbnailCache::Status::Unreadable);
         const int side = view.thumbnailSide();
-        const QImage shown = view.model()->index(1, 0).data(Qt::DecorationRole).value<QImage>();
-        QCOMPARE(shown, ThumbnailCache::unreadablePicture(side));
-        QVERIFY(shown != ThumbnailCache::loadingPicture(side));
-        QCOMPARE(view.model()->index(0, 0).data(Qt::DecorationRole).value<QImage>().size(),
-                 QSize(64, 43));
-        // The tooltip tells the whole name, the size as stored, or why there is no picture.
-        QCOMPARE(view.model()->index(0, 0).data(Qt::ToolTipRole).toString(),
+        QCOMPARE(thumbnailOf(view, 1), ThumbnailCache::unreadablePicture(side));
+        QVERIFY(thumbnailOf(view, 1) != ThumbnailCache::loadingPicture(side));
+        QCOMPARE(thumbnailOf(view, 0).size(), QSize(64, 43));
+        // The tooltip tells the whole name, the size as stored, or why there is no
+        // picture.
+        QCOMPARE(cellData(view, 0, Qt::ToolTipRole).toString(),
                  "fine.png\n120 × 80 pixels\n" + dir.filePath("fine.png"));
-        QVERIFY(view.model()
-                    ->index(1, 0)
-                    .data(Qt::ToolTipRole)
+        QVERIFY(cellData(view, 1, Qt::ToolTipRole)
                     .toString()
                     .contains("Cannot be shown: the photo is damaged or cannot be decoded"));
 
         // Once the file is there, a reload tries again.
         writePhoto(dir, "gone.jpg", 50, 50);
         view.reloadData();
-        QVERIFY(
-            test::waitUntil([&] { return statusOf(view, 2) == ThumbnailCache::Status::Ready; }));
+        QVERIFY(thumbnailReady(view, 2));
     }
 
     void destroyingTheViewWhileThumbnailsAreMadeIsSafe() {
         FakeOwner owner;
-        // Large photos under distinct names, so that jobs are still running at the end.
+        // Large photos under distinct names, so that jobs are still running at the
+        // end.
         QTemporaryDir dir;
         std::vector<std::string> paths;
         for (int i = 0; i < 40; ++i) {
@@ -601,72 +560,6 @@ private Q_SLOTS:
             QVERIFY(test::waitUntil([&] { return view->thumbnails().jobsStarted() > 0; }));
             view.reset();
             QCoreApplication::processEvents();
-        }
-    }
-
-    void openDialogChoosesFilesAndFoldersTogether() {
-        QTemporaryDir dir;
-        makeEntries(dir,
-                    {"trip/", "not chosen/", "Beach.JPG", "scan.tiff", "notes.txt", "anim.gif"});
-        QWidget window;
-        window.show();
-        PhotoOpenDialog dialog(&window);
-        auto* model = dialog.findChild<QFileSystemModel*>();
-        QVERIFY(model);
-        QSignalSpy loaded(model, &QFileSystemModel::directoryLoaded);
-        dialog.setDirectory(dir.path());
-        dialog.open();
-        QTRY_VERIFY_WITH_TIMEOUT(loaded.contains(QVariantList{dir.path()}), 10000);
-        // Folders and photos are offered, nothing else.
-        QStringList offered;
-        const QModelIndex root = model->index(dir.path());
-        for (int row = 0; row < model->rowCount(root); ++row)
-            offered << model->index(row, 0, root).data().toString();
-        offered.sort();
-        QCOMPARE(offered, (QStringList{"Beach.JPG", "not chosen", "scan.tiff", "trip"}));
-
-        QAbstractItemView* view = listedView(dialog, 4);
-        QVERIFY(view);
-        select(view, "trip");
-        select(view, "Beach.JPG");
-        QSignalSpy finished(&dialog, &QDialog::finished);
-        dialog.accept();
-        QCOMPARE(finished.size(), 1);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        QStringList chosen = dialog.chosenPaths();
-        chosen.sort();
-        QCOMPARE(chosen, (QStringList{dir.path() + "/Beach.JPG", dir.path() + "/trip"}));
-    }
-
-    // A typed folder and Enter enter the folder and add nothing; a typed file is added.
-    void openDialogEntersTypedFoldersAndAddsTypedFiles() {
-        QTemporaryDir dir;
-        makeEntries(dir, {"trip/", "trip/Beach.JPG"});
-        QWidget window;
-        window.show();
-        PhotoOpenDialog dialog(&window);
-        dialog.setDirectory(dir.path());
-        dialog.open();
-        QVERIFY(listedView(dialog, 1));
-        auto* field = dialog.findChild<QLineEdit*>("fileNameEdit");
-        QVERIFY(field);
-        QSignalSpy finished(&dialog, &QDialog::finished);
-        const struct {
-            QString typed;
-            qsizetype finishes;
-            QString folder;
-        } cases[] = {{"trip", 0, dir.path() + "/trip"},
-                     {"~", 0, QDir::homePath()},
-                     {dir.path() + "/trip/Beach.JPG", 1, QDir::homePath()}};
-        for (const auto& c : cases) {
-            field->setFocus();
-            field->clear();
-            QTest::keyClicks(field, c.typed);
-            QTest::keyClick(field, Qt::Key_Return);
-            QCOMPARE(finished.size(), c.finishes);
-            QCOMPARE(dialog.chosenPaths(), c.finishes ? QStringList{c.typed} : QStringList());
-            if (!c.finishes)
-                QCOMPARE(dialog.directory().absolutePath(), c.folder);
         }
     }
 };

@@ -73,7 +73,6 @@ void expectPixels(const QImage& image, const QString& spec) {
 bool isRedPicture(const QColor& c) {
     return c.red() > 200 && c.blue() < 60;
 }
-
 bool isBluePicture(const QColor& c) {
     return c.blue() > 200 && c.red() < 60;
 }
@@ -100,6 +99,12 @@ template <typename Split> bool showWithPanes(Split& split, int count, int width,
     split.resize(width, height);
     split.show();
     return QTest::qWaitForWindowExposed(&split);
+}
+
+void paintsGradient(M_ColorGradientView& view, QSize size, QColor from, QColor to) {
+    view.resize(size);
+    view.setMStartingColor(from);
+    view.setMEndingColor(to);
 }
 
 } // namespace
@@ -212,6 +217,13 @@ private Q_SLOTS:
         sideBySide.moveSplitter(400, 1);
         QCOMPARE(sideBySide.dividerPosition(1), 400);
         QVERIFY(!moved.isEmpty());
+        // A divider pushed by a resize is clamped too: the largest position becomes 360.
+        sideBySide.moveSplitter(520, 1);
+        QCOMPARE(sideBySide.dividerPosition(1), 520);
+        sideBySide.resize(1000, 400);
+        QVERIFY(vantrel::test::waitUntil([&] { return sideBySide.height() == 400; }, 2000));
+        QVERIFY(sideBySide.dividerPosition(1) <= 360);
+        QVERIFY(sideBySide.dividerPosition(1) >= 250);
 
         DraggableSplit<M_HorizontalSplitView> stacked;
         QVERIFY(showWithPanes(stacked, 3, 300, 600));
@@ -219,18 +231,6 @@ private Q_SLOTS:
         QCOMPARE(stacked.dividerPosition(1), 120);
         stacked.moveSplitter(595, 2);
         QCOMPARE(stacked.dividerPosition(2), 480);
-    }
-
-    void splitViewClampsADividerPushedByAResize() {
-        DraggableSplit<M_VerticalSplitView> split;
-        QVERIFY(showWithPanes(split, 2, 1000, 600));
-        split.moveSplitter(520, 1);
-        QCOMPARE(split.dividerPosition(1), 520);
-
-        split.resize(1000, 400); // the largest position becomes 360
-        QVERIFY(vantrel::test::waitUntil([&] { return split.height() == 400; }, 2000));
-        QVERIFY(split.dividerPosition(1) <= 360);
-        QVERIFY(split.dividerPosition(1) >= 250);
     }
 
     void splitViewsKeepTheirOwnOrientation() {
@@ -310,9 +310,7 @@ private Q_SLOTS:
 
     void gradientIsLaidOutOverTheWholeView() {
         M_ColorGradientView view;
-        view.resize(60, 40);
-        view.setMStartingColor(QColor(200, 0, 0));
-        view.setMEndingColor(QColor(0, 0, 200));
+        paintsGradient(view, {60, 40}, QColor(200, 0, 0), QColor(0, 0, 200));
         view.setMAngle(0);
         const QImage whole = renderWidget(view);
         QVERIFY(near(at(whole, 0, 20), QColor(200, 0, 0), 6));
@@ -320,9 +318,8 @@ private Q_SLOTS:
 
         const QRect part(30, 10, 30, 20);
         const QImage partial = renderWidget(view, QRegion(part));
-        for (int x = part.left(); x <= part.right(); x += 7) {
+        for (int x = part.left(); x <= part.right(); x += 7)
             QCOMPARE(at(partial, x, 15), at(whole, x, 15));
-        }
         QCOMPARE(at(partial, 5, 15), kUnpainted);
 
         view.setMAngle(90); // bottom to top: the starting colour at the bottom
@@ -333,14 +330,12 @@ private Q_SLOTS:
 
     void equalColoursFillOnlyTheExposedArea() {
         M_ColorGradientView view;
-        view.resize(40, 30);
         const QColor defaultGrey = view.mStartingColor();
         QCOMPARE(defaultGrey, view.mEndingColor());
         QCOMPARE(view.mAngle(), 270);
         QVERIFY(qAbs(defaultGrey.alphaF() - 0.96f) < 0.01);
 
-        view.setMStartingColor(QColor(10, 200, 30));
-        view.setMEndingColor(QColor());
+        paintsGradient(view, {40, 30}, QColor(10, 200, 30), QColor());
         const QImage painted = renderWidget(view, QRegion(0, 0, 20, 30));
         QCOMPARE(at(painted, 10, 10), QColor(10, 200, 30));
         QCOMPARE(at(painted, 30, 10), kUnpainted);
@@ -348,9 +343,7 @@ private Q_SLOTS:
 
     void backgroundPictureCoversTheWholeView() {
         M_ColorGradientView view;
-        view.resize(60, 20);
-        view.setMStartingColor(Qt::black);
-        view.setMEndingColor(Qt::white);
+        paintsGradient(view, {60, 20}, Qt::black, Qt::white);
         view.setMMainBackground(orientedPicture(6, 2)); // stretched ten times
         const QImage whole = renderWidget(view);
         QVERIFY(near(at(whole, 10, 15), QColor(Qt::red), 40));
@@ -529,9 +522,8 @@ private Q_SLOTS:
         SegmentedControl control;
         control.setSegmentCount(4);
         const QStringList labels{"0°", "90°", "180°", "270°"};
-        for (int i = 0; i < labels.size(); ++i) {
+        for (int i = 0; i < labels.size(); ++i)
             control.setLabel(i, labels.at(i));
-        }
         control.setLabel(7, QStringLiteral("ignored"));
         QCOMPARE(control.label(2), QStringLiteral("180°"));
         QCOMPARE(control.label(7), QString());
@@ -558,9 +550,8 @@ private Q_SLOTS:
                            "button-open-normal.png,button-open-highlighted.png,action-item.png,"
                            "action-item-activated.png,Vantrel Folder.png")
                 .split(',');
-        for (const QString& name : names) {
+        for (const QString& name : names)
             QVERIFY2(!skinPicture(name).isNull(), qPrintable(name));
-        }
         // Pictures that tile along a bar or fill a pattern must match their neighbours' sizes.
         QCOMPARE(skinPicture("toolbar-preview.png").height(), 36);
         QCOMPARE(skinPicture("bg-preview.png").size(), QSize(64, 64));

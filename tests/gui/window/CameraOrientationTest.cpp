@@ -24,10 +24,7 @@ private Q_SLOTS:
         VantrelController controller;
         controller.show();
         const std::string photo = VANTREL_TESTDATA "/real/jpeg/orientation/Landscape_6.jpg";
-        ImageList images;
-        images.push_back(std::make_unique<Image>(photo));
-        AppData::sharedData().setCurrentImages(std::move(images));
-        controller.imageBrowser()->reloadData();
+        test::showBatch(controller, {photo});
         controller.imageBrowserSelectionDidChange(controller.imageBrowser());
         ThumbnailCache& thumbnails = controller.imageBrowser()->thumbnails();
 

@@ -30,14 +30,13 @@ namespace {
 struct Received {
     std::vector<Paths> files;
     int activations = 0;
+    explicit Received(SingleInstance& instance) {
+        QObject::connect(&instance, &SingleInstance::filesOpened,
+                         [this](Paths paths) { files.push_back(std::move(paths)); });
+        QObject::connect(&instance, &SingleInstance::activationRequested,
+                         [this] { ++activations; });
+    }
 };
-
-void record(SingleInstance& instance, Received& received) {
-    QObject::connect(&instance, &SingleInstance::filesOpened,
-                     [&received](Paths paths) { received.files.push_back(std::move(paths)); });
-    QObject::connect(&instance, &SingleInstance::activationRequested,
-                     [&received] { ++received.activations; });
-}
 
 struct Launch {
     bool handedOver = false;
@@ -163,8 +162,7 @@ private Q_SLOTS:
         QVERIFY(SingleInstance::defaultServerName().contains(QString::number(::getuid())));
         const QString name = freshName();
         SingleInstance first(name);
-        Received received;
-        record(first, received);
+        Received received(first);
         QCOMPARE(first.start({}), false);
         QVERIFY(!first.handedOver());
         QVERIFY(first.isListening());
@@ -217,8 +215,7 @@ private Q_SLOTS:
         QVERIFY(QFileInfo::exists(name));
 
         SingleInstance first(name);
-        Received received;
-        record(first, received);
+        Received received(first);
         QCOMPARE(first.start({"/x.jpg"}), false);
         QVERIFY(first.isListening());
         QVERIFY(launchAnother(name, {"/y.jpg"}).handedOver);
@@ -245,8 +242,7 @@ private Q_SLOTS:
     void garbageAndBrokenMessagesAreIgnored() {
         const QString name = freshName();
         SingleInstance first(name);
-        Received received;
-        record(first, received);
+        Received received(first);
         first.start({});
 
         sendRaw(name, QByteArrayLiteral("GET / HTTP/1.0\r\n\r\n"));
@@ -284,14 +280,14 @@ private Q_SLOTS:
 
     void initTestCase() {
         mOriginalPath = qgetenv("PATH");
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &mCatcher, "open");
-        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &mCatcher, "open");
+        for (const char* scheme : {"file", "mailto"})
+            QDesktopServices::setUrlHandler(scheme, &mCatcher, "open");
         installFakeGio();
     }
 
     void cleanupTestCase() {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+        for (const char* scheme : {"file", "mailto"})
+            QDesktopServices::unsetUrlHandler(scheme);
         qputenv("PATH", mOriginalPath);
     }
 
@@ -309,9 +305,8 @@ private Q_SLOTS:
             const QByteArray html = file.readAll();
             QVERIFY(html.startsWith("<!DOCTYPE html>"));
             // Pages are read offline: nothing may be fetched from elsewhere.
-            QVERIFY(!html.contains("http://"));
-            QVERIFY(!html.contains("https://"));
-            QVERIFY(!html.contains("src="));
+            for (const char* remote : {"http://", "https://", "src="})
+                QVERIFY2(!html.contains(remote), remote);
         }
         QVERIFY(helpPageUrl(QStringLiteral("no-such-page")).isEmpty());
     }

@@ -34,14 +34,9 @@ private Q_SLOTS:
         QLineEdit* field = line("mNameTemplateTextField");
         QLabel* example = label("mNameTemplateExampleLabel");
         QLabel* fault = label("mNameTemplateErrorLabel");
-        ImageList images;
-        images.push_back(
-            std::make_unique<Image>(VANTREL_TESTDATA "/real/jpeg/cameras/Canon_40D.jpg"));
-        images.back()->setFoundInFolders({"trip", "day 1"});
-        images.push_back(
-            std::make_unique<Image>(VANTREL_TESTDATA "/real/jpeg/cameras/Nikon_D70.jpg"));
-        AppData::sharedData().setCurrentImages(std::move(images));
-        controller.imageBrowser()->reloadData();
+        test::showBatch(controller, {VANTREL_TESTDATA "/real/jpeg/cameras/Canon_40D.jpg",
+                                     VANTREL_TESTDATA "/real/jpeg/cameras/Nikon_D70.jpg"});
+        AppData::sharedData().currentImages().front()->setFoundInFolders({"trip", "day 1"});
         controller.imageBrowserSelectionDidChange(controller.imageBrowser());
         controller.selectTabViewItemName(nullptr);
 

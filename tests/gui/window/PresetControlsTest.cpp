@@ -63,10 +63,7 @@ class PresetControlsTest : public QObject {
     void type(const char* name, const QString& typed) {
         test::typeInto(mController.get(), name, typed);
     }
-    void choose(QComboBox* box, int item) {
-        box->setCurrentIndex(item);
-        Q_EMIT box->activated(item);
-    }
+    void choose(QComboBox* box, int item) { test::choose(box, item); }
     void choose(const char* name, int item) { choose(outlet<QComboBox>(name), item); }
     void choosePreset(const QString& name) {
         const int item = popUp()->findData(name, Qt::UserRole + 2);
@@ -80,12 +77,10 @@ class PresetControlsTest : public QObject {
         return items;
     }
     void usePhotos(const QStringList& names) {
-        ImageList images;
+        std::vector<std::string> paths;
         for (const QString& name : names)
-            images.push_back(
-                std::make_unique<Image>(QFile::encodeName(mWork.filePath(name)).toStdString()));
-        AppData::sharedData().setCurrentImages(std::move(images));
-        mController->imageBrowser()->reloadData();
+            paths.push_back(QFile::encodeName(mWork.filePath(name)).toStdString());
+        test::showBatch(*mController, paths);
         mController->imageBrowser()->setSelectionIndexes({0}, false);
     }
 
@@ -99,10 +94,9 @@ private Q_SLOTS:
         mController->setFinishingServices({[] {}, [](const std::string&) {},
                                            [] {
                                            }});
-        QSettings settings;
-        settings.setValue("PlaySoundWhenDone", false);
-        settings.setValue("OpenDestinationFolderWhenDone", false);
-        settings.setValue("QuitAppWhenDone", false);
+        for (const char* key :
+             {"PlaySoundWhenDone", "OpenDestinationFolderWhenDone", "QuitAppWhenDone"})
+            QSettings().setValue(key, false);
     }
 
     void cleanup() {
@@ -149,12 +143,16 @@ private Q_SLOTS:
             "mBrightnessTextField", "mConstrastTextField", "mSaturationTextField",
             "mCropLeftTextField",   "mCropRightTextField", "mCropTopTextField",
             "mCropBottomTextField", "mScaleXTextField",    "mScaleYTextField"};
-        QStringList shown;
-        for (const char* field : fields)
-            shown << text(field);
-        shown << outlet<QLabel>("mCropLeftPercentageOrPixelsLabel")->text()
-              << outlet<QLabel>("mScaleXPercentageOrPixelsLabel")->text()
-              << outlet<QLabel>("mRotationDegreesLabel")->text();
+        const auto controlsShown = [&] {
+            QStringList shown;
+            for (const char* field : fields)
+                shown << text(field);
+            for (const char* label : {"mCropLeftPercentageOrPixelsLabel",
+                                      "mScaleXPercentageOrPixelsLabel", "mRotationDegreesLabel"})
+                shown << outlet<QLabel>(label)->text();
+            return shown;
+        };
+        const QStringList shown = controlsShown();
         QCOMPARE(mController->savePresetNamed("Typed", false, true), std::nullopt);
         QCOMPARE(popUp()->currentText(), QStringLiteral("Typed"));
 
@@ -166,13 +164,7 @@ private Q_SLOTS:
         QCOMPARE(popUp()->currentText(), QStringLiteral("Typed *"));
         choosePreset("Typed");
         QCOMPARE(values(Effects::sharedEffects()), typed);
-        QStringList again;
-        for (const char* field : fields)
-            again << text(field);
-        again << outlet<QLabel>("mCropLeftPercentageOrPixelsLabel")->text()
-              << outlet<QLabel>("mScaleXPercentageOrPixelsLabel")->text()
-              << outlet<QLabel>("mRotationDegreesLabel")->text();
-        QCOMPARE(again, shown);
+        QCOMPARE(controlsShown(), shown);
         QCOMPARE(popUp()->currentText(), QStringLiteral("Typed"));
         // Saved again unchanged, the file keeps every byte.
         const PresetFile before = findPreset(presetsFolder(), "Typed");
@@ -234,9 +226,8 @@ private Q_SLOTS:
         usePhotos({"a.jpg"});
         mController->reloadPresetPopUp();
         const QStringList items = popUpItems();
-        QVERIFY(items.contains("Cut (damaged)"));
-        QVERIFY(items.contains("Next (damaged)"));
-        QVERIFY(items.contains("Extra"));
+        for (const char* item : {"Cut (damaged)", "Next (damaged)", "Extra"})
+            QVERIFY2(items.contains(item), item);
         const QStringList log = test::takeLoggedLines();
         QVERIFY(log.filter("preset \"Cut\" (").size() == 1);
         QVERIFY(log.contains("preset \"Extra\": line 3: unknown key \"sharpen\" ignored"));

@@ -36,16 +36,15 @@ class PreviewLogicTest : public QObject {
 
     // `count` photos, photo i being (100 + i) x 50 pixels, so the size tells which is shown.
     void usePhotos(int count) {
-        ImageList images;
+        std::vector<std::string> paths;
         for (int i = 0; i < count; ++i) {
             const QString path = mPhotos.filePath(QString("p%1.png").arg(i));
             if (!QFileInfo::exists(path))
                 vips::VImage::black(100 + i, 50, vips::VImage::option()->set("bands", 3))
                     .pngsave(qPrintable(path));
-            images.push_back(std::make_unique<Image>(QFile::encodeName(path).toStdString()));
+            paths.push_back(QFile::encodeName(path).toStdString());
         }
-        AppData::sharedData().setCurrentImages(std::move(images));
-        browser()->reloadData();
+        test::showBatch(*mController, paths);
     }
 
 private Q_SLOTS:
@@ -126,10 +125,7 @@ private Q_SLOTS:
         const vips::VImage red =
             (vips::VImage::xyz(1200, 900)[0] * (255.0 / 1199)).cast(VIPS_FORMAT_UCHAR);
         red.bandjoin(red * 0).bandjoin(red * 0).cast(VIPS_FORMAT_UCHAR).pngsave(qPrintable(path));
-        ImageList images;
-        images.push_back(std::make_unique<Image>(QFile::encodeName(path).toStdString()));
-        AppData::sharedData().setCurrentImages(std::move(images));
-        browser()->reloadData();
+        test::showBatch(*mController, {QFile::encodeName(path).toStdString()});
         browser()->setSelectionIndexes({0}, false);
         const QSize before = preview()->minimumSize();
         preview()->setFixedSize(300, 200);

@@ -36,13 +36,6 @@ QString testdata(const char* relative) {
     return QStringLiteral(VANTREL_TESTDATA "/") + QLatin1String(relative);
 }
 
-void setBatch(const std::vector<std::string>& paths) {
-    ImageList images;
-    for (const std::string& path : paths)
-        images.push_back(std::make_unique<Image>(path));
-    AppData::sharedData().setCurrentImages(std::move(images));
-}
-
 std::string bytes(const QString& path) {
     return QFile::encodeName(path).toStdString();
 }
@@ -61,10 +54,7 @@ class AuxiliaryWindowsTest : public QObject {
     QTemporaryDir mWork;
     std::vector<std::string> mInfoBatch;
 
-    void useBatch(const std::vector<std::string>& paths) {
-        setBatch(paths);
-        mController->imageBrowser()->reloadData();
-    }
+    void useBatch(const std::vector<std::string>& paths) { test::showBatch(*mController, paths); }
 
     static PreferencesController& prefs() { return PreferencesController::controller(); }
     template <typename T> static T* prefsOutlet(const char* name) {
@@ -103,8 +93,8 @@ class AuxiliaryWindowsTest : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         test::takeLoggedLines();
-        QDesktopServices::setUrlHandler(QStringLiteral("file"), &mCatcher, "open");
-        QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &mCatcher, "open");
+        for (const char* scheme : {"file", "mailto"})
+            QDesktopServices::setUrlHandler(scheme, &mCatcher, "open");
         mController = std::make_unique<VantrelController>();
         mController->show();
         // Two real camera JPEGs, a copy of one under a name that is not UTF-8, and a QuickTime
@@ -118,13 +108,13 @@ private Q_SLOTS:
     }
 
     void cleanupTestCase() {
-        QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
-        QDesktopServices::unsetUrlHandler(QStringLiteral("mailto"));
+        for (const char* scheme : {"file", "mailto"})
+            QDesktopServices::unsetUrlHandler(scheme);
         info().close();
         prefs().close();
         QVERIFY(test::workersSettled());
         mController.reset();
-        setBatch({});
+        AppData::sharedData().setCurrentImages({});
         // QTemporaryDir cannot remove a name that is not UTF-8.
         ::unlink(mInfoBatch.at(2).c_str());
     }

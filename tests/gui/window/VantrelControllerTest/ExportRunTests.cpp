@@ -222,15 +222,13 @@ private Q_SLOTS:
         setBatch(photos);
         runBatch([](const QString&) {});
 
-        QStringList arguments{"--brightness", "0.1",       "--saturation",
-                              "1.3",          "--crop",    "0.1,0,0.05,0",
-                              "--rotate",     "90",        "--max-size",
-                              "300,200",      "--quality", "77",
-                              "--dest",       destination, "--folder",
-                              "Batch",        "--type",    newName ? "jpg" : "original"};
+        QStringList arguments =
+            QStringLiteral("--brightness 0.1 --saturation 1.3 --crop 0.1,0,0.05,0 --rotate 90 "
+                           "--max-size 300,200 --quality 77 --folder Batch")
+                .split(' ');
+        arguments << "--dest" << destination << "--type" << (newName ? "jpg" : "original");
         if (newName)
-            arguments << "--name"
-                      << "Holiday";
+            arguments << QStringList{"--name", "Holiday"};
         if (metadata)
             arguments << "--metadata";
         QProcess batch;

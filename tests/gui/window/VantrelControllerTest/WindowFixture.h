@@ -100,12 +100,11 @@ protected:
 
     // The batch as these paths (photos or mere names), shown in the browser.
     void setBatch(const QStringList& paths) {
-        ImageList images;
+        std::vector<std::string> bytes;
         for (const QString& path : paths)
-            images.push_back(std::make_unique<Image>(QFile::encodeName(path).toStdString()));
-        data().setCurrentImages(std::move(images));
+            bytes.push_back(QFile::encodeName(path).toStdString());
         data().pathsOfImportedImages().clear();
-        mController->imageBrowser()->reloadData();
+        test::showBatch(*mController, bytes);
     }
 
     // A batch of `count` photos that are only names: enough for layouts and menus.
@@ -153,11 +152,7 @@ protected:
         slider->setValue(static_cast<int>(std::lround(value * kSliderSteps)));
     }
     double slider(const char* name) { return sliderValue(outlet<QSlider>(name)); }
-    void choose(const char* popUp, int item) {
-        auto* box = outlet<QComboBox>(popUp);
-        box->setCurrentIndex(item);
-        Q_EMIT box->activated(item);
-    }
+    void choose(const char* popUp, int item) { test::choose(outlet<QComboBox>(popUp), item); }
 
     QStringList takeEvents() {
         const std::lock_guard lock(mShared.eventsMutex);
