@@ -1,5 +1,7 @@
 #include "core/batch/PresetFormat.h"
 
+#include "core/imaging/HexDigit.h"
+
 #include <algorithm>
 #include <array>
 #include <charconv>
@@ -52,16 +54,6 @@ std::string quoted(const std::string& text) {
         }
     }
     return out + "\"";
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 std::optional<std::string> unquoted(std::string_view text) {

@@ -1,6 +1,7 @@
 #include "core/batch/PresetStore.h"
 
 #include "core/batch/PresetFormat.h"
+#include "core/imaging/HexDigit.h"
 
 #include <QCollator>
 #include <QDir>
@@ -27,16 +28,6 @@ std::string join(const std::string& folder, const std::string& name) {
     if (folder.empty() || folder.back() == '/')
         return folder + name;
     return folder + "/" + name;
-}
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 
 PresetFile unusable(const QString& name, const std::string& path, const QString& why) {
@@ -88,9 +79,9 @@ QString presetNameOfFile(const std::string& fileName) {
     // Not QByteArray::fromPercentEncoding: it decodes "%of" of a file named by hand too.
     std::string bytes;
     for (size_t i = 0; i < encoded.size(); ++i) {
-        if (encoded[i] == '%' && i + 2 < encoded.size() && hexValue(encoded[i + 1]) >= 0 &&
-            hexValue(encoded[i + 2]) >= 0) {
-            bytes += static_cast<char>(hexValue(encoded[i + 1]) * 16 + hexValue(encoded[i + 2]));
+        if (encoded[i] == '%' && i + 2 < encoded.size() && hexDigit(encoded[i + 1]) >= 0 &&
+            hexDigit(encoded[i + 2]) >= 0) {
+            bytes += static_cast<char>(hexDigit(encoded[i + 1]) * 16 + hexDigit(encoded[i + 2]));
             i += 2;
         } else {
             bytes += encoded[i];

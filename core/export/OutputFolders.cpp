@@ -2,12 +2,12 @@
 
 #include "core/export/OutputFailures.h"
 #include "core/export/OutputNaming.h"
+#include "core/imaging/FileDescriptor.h"
 #include "core/imaging/PhotoFile.h"
 
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace vantrel {
 
@@ -19,26 +19,6 @@ std::string safeFolderName(const std::string& name) {
     }
     return safeFileName(name);
 }
-
-class FolderDescriptor {
-public:
-    explicit FolderDescriptor(int fd) : mFd(fd) {}
-    ~FolderDescriptor() {
-        if (mFd >= 0) {
-            ::close(mFd);
-        }
-    }
-    FolderDescriptor(const FolderDescriptor&) = delete;
-    FolderDescriptor& operator=(const FolderDescriptor&) = delete;
-    FolderDescriptor& operator=(FolderDescriptor&& other) noexcept {
-        std::swap(mFd, other.mFd);
-        return *this;
-    }
-    int get() const { return mFd; }
-
-private:
-    int mFd;
-};
 
 } // namespace
 
@@ -61,7 +41,7 @@ std::optional<std::string> OutputFolders::make(const std::vector<std::string>& f
     if (const auto made = mMade.find(folders); made != mMade.end()) {
         return made->second;
     }
-    FolderDescriptor current(::open(mExportFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor current(::open(mExportFolder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (current.get() < 0) {
         *why = QStringLiteral("the export folder cannot be opened: %1").arg(folderFailure(errno));
         return std::nullopt;
@@ -78,7 +58,7 @@ std::optional<std::string> OutputFolders::make(const std::vector<std::string>& f
         if (::mkdirat(current.get(), name.c_str(), 0777) != 0 && errno != EEXIST) {
             return cannotMake(folderFailure(errno));
         }
-        FolderDescriptor next(
+        FileDescriptor next(
             ::openat(current.get(), name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (next.get() < 0) {
             const int error = errno;

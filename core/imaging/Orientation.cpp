@@ -1,7 +1,8 @@
 #include "core/imaging/Orientation.h"
 
+#include "core/imaging/HexDigit.h"
+
 #include <atomic>
-#include <cctype>
 #include <cstring>
 #include <exiv2/exiv2.hpp>
 #include <string_view>
@@ -16,14 +17,6 @@ std::atomic<bool> orientationApplied{true};
 
 bool isOrientation(long value) {
     return value >= 1 && value <= 8;
-}
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9') {
-        return c - '0';
-    }
-    const int lower = std::tolower(static_cast<unsigned char>(c));
-    return lower >= 'a' && lower <= 'f' ? lower - 'a' + 10 : -1;
 }
 
 // ImageMagick's text form of a profile: "\nexif\n<length>\n<hex digits in lines>".

@@ -2,13 +2,13 @@
 
 #include "core/imaging/DecodeLimits.h"
 #include "core/imaging/DisplayBitmap.h"
+#include "core/imaging/FileDescriptor.h"
 #include "core/imaging/Orientation.h"
 
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vips/vips8>
 
 using vips::VImage;
@@ -22,23 +22,6 @@ void explain(QString* why, const QString& reason) {
         *why = reason;
     }
 }
-
-// Closes the descriptor however the thumbnail ends.
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : mFd(fd) {}
-    ~FileDescriptor() {
-        if (mFd >= 0) {
-            ::close(mFd);
-        }
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int get() const { return mFd; }
-
-private:
-    int mFd;
-};
 
 } // namespace
 
