@@ -1,16 +1,9 @@
 #include "core/export/SizeCap.h"
 
-#include "core/export/PhotoEncoding.h"
-
 #include <algorithm>
+#include <utility>
 
 namespace vantrel {
-
-MemoryEncoder encodeToMemoryDefault() {
-    return [](const vips::VImage& prepared, Encoding encoding, const EncoderOptions& options) {
-        return encodeToMemory(prepared, encoding, options);
-    };
-}
 
 CappedEncoding highestRungWithinSize(int rungs, std::uint64_t maxBytes,
                                      const std::function<std::string(int rung)>& encodeRung) {
@@ -38,17 +31,6 @@ CappedEncoding highestRungWithinSize(int rungs, std::uint64_t maxBytes,
     CappedEncoding result = best.fits ? std::move(best) : std::move(smallest);
     result.encodes = encodes;
     return result;
-}
-
-CappedEncoding encodeWithinSize(const vips::VImage& prepared, Encoding encoding,
-                                const EncoderOptions& options, std::uint64_t maxBytes,
-                                const MemoryEncoder& encoder) {
-    // 0 is encoded like 1 by every encoder's lowest setting, so the search starts at 1.
-    return highestRungWithinSize(std::clamp(options.quality, 1, 100), maxBytes, [&](int quality) {
-        EncoderOptions probe = options;
-        probe.quality = quality;
-        return encoder(prepared, encoding, probe);
-    });
 }
 
 } // namespace vantrel

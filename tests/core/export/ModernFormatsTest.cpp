@@ -218,13 +218,11 @@ TEST(SizeCap, FindsTheHighestQualityThatFitsInSevenEncodings) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.cap);
         int encodes = 0;
-        const MemoryEncoder sized = [&encodes](const vips::VImage&, Encoding,
-                                               const EncoderOptions& options) {
-            ++encodes;
-            return std::string(std::size_t(options.quality) * 1000, 'x');
-        };
-        const CappedEncoding found = encodeWithinSize(vips::VImage::black(4, 4), Encoding::Jpeg,
-                                                      EncoderOptions(c.quality), c.cap, sized);
+        const CappedEncoding found =
+            highestRungWithinSize(c.quality, c.cap, [&encodes](int quality) {
+                ++encodes;
+                return std::string(std::size_t(quality) * 1000, 'x');
+            });
         EXPECT_EQ(found.quality, c.expectedQuality);
         EXPECT_EQ(found.fits, c.fits);
         EXPECT_EQ(found.bytes.size(), std::size_t(found.quality) * 1000);
