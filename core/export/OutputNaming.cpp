@@ -201,11 +201,14 @@ std::string newNameOutputPath(const std::string& folder, const std::string& newN
                                          "." + extension));
 }
 
+std::string nameWithoutExtension(const std::string& fileName) {
+    const auto dot = extensionDot(fileName);
+    return dot == std::string::npos ? fileName : fileName.substr(0, dot);
+}
+
 std::string sourceNameOutputPath(const std::string& folder, const std::string& imageTitle,
                                  const std::string& extension) {
-    const auto dot = extensionDot(imageTitle);
-    const std::string base = dot == std::string::npos ? imageTitle : imageTitle.substr(0, dot);
-    return joinPath(folder, safeFileName(base + "." + extension));
+    return joinPath(folder, safeFileName(nameWithoutExtension(imageTitle) + "." + extension));
 }
 
 std::string collisionCandidate(const std::string& requestedPath, int n) {

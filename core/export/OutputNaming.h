@@ -47,8 +47,11 @@ bool encodingHasQuality(Encoding encoding);
 std::string newNameOutputPath(const std::string& folder, const std::string& newName, long index,
                               long photoCount, const std::string& extension);
 
-// folder/<imageTitle less its last extension>.<extension>. A leading dot does not start an
-// extension (".jpg" keeps its name), so the base name is never empty.
+// A file name less its last extension. A leading dot does not start an extension (".jpg"
+// keeps its name), so the base name of a name is never empty.
+std::string nameWithoutExtension(const std::string& fileName);
+
+// folder/<nameWithoutExtension(imageTitle)>.<extension>.
 std::string sourceNameOutputPath(const std::string& folder, const std::string& imageTitle,
                                  const std::string& extension);
 

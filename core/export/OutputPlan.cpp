@@ -7,16 +7,6 @@
 
 namespace vantrel {
 
-namespace {
-
-// The file name less its last extension; a leading dot starts no extension.
-std::string baseName(const std::string& title) {
-    const auto dot = title.rfind('.');
-    return dot == std::string::npos || dot == 0 ? title : title.substr(0, dot);
-}
-
-} // namespace
-
 OutputPlan::OutputPlan(const ExportSettings& settings, std::string exportFolder, long photoCount)
     : mSettings(settings), mExportFolder(std::move(exportFolder)), mPhotoCount(photoCount),
       mUsesTemplate(settings.useNameTemplate),
@@ -29,7 +19,7 @@ std::string OutputPlan::requestedPath(const OutputSubject& photo, long index) co
     const std::string extension = fileExtentionAtIndex(mSettings.outputType, photo.title);
     if (mUsesTemplate && mTemplate.isValid()) {
         NameFields fields;
-        fields.name = baseName(photo.title);
+        fields.name = nameWithoutExtension(photo.title);
         fields.serial = index + 1;
         fields.photoCount = mPhotoCount;
         if (mTemplate.needsCaptureInfo()) {
