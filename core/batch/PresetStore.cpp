@@ -2,6 +2,7 @@
 
 #include "core/batch/PresetFormat.h"
 #include "core/imaging/HexDigit.h"
+#include "core/imaging/PhotoFile.h"
 
 #include <QCollator>
 #include <QDir>
@@ -24,12 +25,6 @@ QString shown(const std::string& path) {
     return QFile::decodeName(QByteArray::fromStdString(path));
 }
 
-std::string join(const std::string& folder, const std::string& name) {
-    if (folder.empty() || folder.back() == '/')
-        return folder + name;
-    return folder + "/" + name;
-}
-
 PresetFile unusable(const QString& name, const std::string& path, const QString& why) {
     PresetFile file{name, path, std::nullopt, {}, {}};
     file.error =
@@ -46,9 +41,9 @@ std::string presetsFolder() {
         base = config;
     } else {
         const char* home = std::getenv("HOME");
-        base = join(home ? home : "", ".config");
+        base = joinPath(home ? home : "", ".config");
     }
-    return join(join(base, "Vantrel"), "presets");
+    return joinPath(joinPath(base, "Vantrel"), "presets");
 }
 
 std::string presetFileName(const QString& name) {
@@ -133,7 +128,7 @@ std::vector<PresetFile> listPresets(const std::string& folder) {
         dir.entryList({QStringLiteral("*.vpreset")}, QDir::Files | QDir::Hidden | QDir::System);
     presets.reserve(static_cast<size_t>(names.size()));
     for (const QString& entry : names)
-        presets.push_back(loadPresetFile(join(folder, QFile::encodeName(entry).toStdString())));
+        presets.push_back(loadPresetFile(joinPath(folder, QFile::encodeName(entry).toStdString())));
     QCollator collator;
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     collator.setNumericMode(true);
@@ -145,7 +140,7 @@ std::vector<PresetFile> listPresets(const std::string& folder) {
 }
 
 PresetFile findPreset(const std::string& folder, const QString& name) {
-    const std::string path = join(folder, presetFileName(name));
+    const std::string path = joinPath(folder, presetFileName(name));
     std::error_code error;
     if (std::filesystem::exists(path, error))
         return loadPresetFile(path);
@@ -167,7 +162,7 @@ std::optional<QString> savePreset(const std::string& folder, const QString& name
         return problem;
     if (!QDir().mkpath(shown(folder)))
         return QStringLiteral("The folder %1 cannot be made.").arg(shown(folder));
-    QSaveFile file(shown(join(folder, presetFileName(name))));
+    QSaveFile file(shown(joinPath(folder, presetFileName(name))));
     const std::string text = writePreset(preset);
     if (!file.open(QIODevice::WriteOnly) ||
         file.write(text.data(), static_cast<qint64>(text.size())) !=
